@@ -21,7 +21,7 @@ class TCmdOpt {
   /// The text built so far; begins with a blank once anything was appended.
   std::string CmdLine;
 
-  /// Appends `text` unchanged; an empty text still appends its blank.
+  /// Appends `text` unchanged; an empty text (or NoValue) still appends its blank.
   void Add(const std::string& text);
   /// Appends a quoted string switch; nothing for NoValue. A name starting with a blank is
   /// written without it and without a dash.
