@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <utility>
@@ -64,7 +65,8 @@ class TArchiverOptions : public platform::TPersistent {
   std::string ResFileName;
   TResFileUsage ResFileUsage;
 
-  /// Kind of a property in the table.
+  /// Kind of a property in the table. The LHA switches: Shortint -> AddInt, Folder (w) ->
+  /// AddDir, Str (jo, job, jz, gr) -> AddStr, List (jx) -> AddFiles; the rest are not switches.
   enum class Kind { Shortint, Folder, Str, List, Text, PackFilter, ResFileUsage };
   struct Property {
     const char* name;
@@ -78,7 +80,7 @@ class TArchiverOptions : public platform::TPersistent {
 
   /// Published properties as a form file stores them: (name, value text) for every property
   /// that differs from its stored default (jyc and ResFileUsage have none and are always
-  /// written). Strings are written as their bytes, lists one entry per line.
+  /// written). Strings are written as their bytes, a list as its entries each ended by "\n".
   std::vector<std::pair<std::string, std::string>> WriteProperties() const;
   /// Sets one property from the text WriteProperties wrote; false for an unknown name or a
   /// value out of range.
