@@ -28,6 +28,9 @@ TEST(Cp932, LastCharIsBackslash) {
       {"abc\\", true},
       {"\\", true},
       {"", false},
+      {"\xE0\x5C", false},      // 濬: leads run on from 0xE0
+      {"\xFB\x5C", false},      // 犾
+      {"\xFC\x5C", false},      // 0xFC is the last lead byte
       {"\x95", false},          // a lone lead byte at the end is a character of its own
       {"a\x95\\", false},       // ... and takes what follows as its trail
       {"\xA0\\", true},         // 0xA0 is no lead byte
@@ -81,6 +84,7 @@ TEST(Cp932, LowerCaseLeavesDoubleByteCharactersAlone) {
       {kA + "A", kA + "a"},
       {"X" + kHyo + "Y" + kA, "x" + kHyo + "y" + kA},
       {"\x82\x60", "\x82\x60"},  // full-width Ａ stays
+      {"\xEA\x41Z", "\xEA\x41z"},  // 鵞: its trail byte is the code of 'A'
       {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(AnsiLowerCase(c.in, CP_932), c.out);

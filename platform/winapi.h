@@ -25,14 +25,16 @@ constexpr char PathDelim = '/';
 // ---- Libraries -------------------------------------------------------------------------
 
 /// Loads a library by its exact file name ("UNLHA32.DLL") from the trusted folders, first
-/// match wins. Never the current folder. Returns nullptr when no trusted folder has it or it
-/// cannot be loaded. Loading the same file again returns the same handle.
+/// match wins. Never the current folder; a name with a folder part is refused. Returns
+/// nullptr when no trusted folder has it or it cannot be loaded. Loading the same file again
+/// returns the same handle; each load needs its FreeLibrary.
 HMODULE LoadLibrary(const std::string& fileName);
-/// Address of an exported entry, or nullptr.
+/// Address of an exported entry, or nullptr (also for a handle LoadLibrary did not give).
 void* GetProcAddress(HMODULE module, const char* entryName);
 /// Unloads a library loaded by LoadLibrary.
 bool FreeLibrary(HMODULE module);
-/// Full path of a loaded library's file; for nullptr, the program's own file.
+/// Full path of a loaded library's file; for nullptr, the program's own file; empty for a
+/// handle that is not loaded.
 std::string GetModuleFileName(HMODULE module);
 
 /// The program's own folder, with a final separator.
@@ -41,12 +43,13 @@ std::string ProgramFolder();
 /// library folder.
 std::vector<std::string> TrustedLibraryFolders();
 /// Replaces the trusted library folders (tests point the loader at a folder of their own).
+/// Relative folders are made absolute now; empty ones are dropped.
 void SetTrustedLibraryFolders(std::vector<std::string> folders);
 
 // ---- Messages and windows --------------------------------------------------------------
 
 /// Registered messages: the same name gives the same id, ids from 0xC000, one process-wide
-/// table shared by the program and every loaded library.
+/// table shared by the program and every loaded library. 0 for an empty name.
 UINT RegisterWindowMessage(const std::string& name);
 
 /// A window procedure: message, first parameter, second parameter -> result.
@@ -59,7 +62,8 @@ void DeallocateHWnd(HWND wnd);
 /// True while `wnd` names a live window.
 bool IsWindow(HWND wnd);
 /// Calls the window's procedure on the calling thread and returns its answer; 0 for a
-/// window that does not exist.
+/// window that does not exist. The procedure may release its own window; what it throws
+/// reaches the caller.
 LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // ---- Files and folders -----------------------------------------------------------------
@@ -83,9 +87,12 @@ struct TSearchRec {
   std::intptr_t Handle = -1;
 };
 
-/// Starts a search for `path`, whose last component may hold the wildcards * and ?. Finds
-/// entries whose attributes are within `attr` (faAnyFile: every entry). 0 when one is
-/// found, else an error code. "." and ".." are never reported.
+/// Starts a search for `path`, whose last component may hold the wildcards * and ? (case
+/// sensitive; anything else is literal); without wildcards it finds that entry itself.
+/// Plain files are always found; hidden ("." names), system (devices, pipes, sockets) and
+/// folder entries only when `attr` holds faHidden, faSysFile, faDirectory. Read-only: no
+/// write bit, or not writable by us. Matches come in name order. 0 when one is found, else
+/// an error code. "." and ".." are never reported.
 int FindFirst(const std::string& path, DWORD attr, TSearchRec& rec);
 /// The next match; 0 when one is found.
 int FindNext(TSearchRec& rec);
@@ -95,14 +102,17 @@ void FindClose(TSearchRec& rec);
 /// Changes the process's current folder.
 bool SetCurrentDirectory(const std::string& path);
 std::string GetCurrentDirectory();
-/// `path` made absolute against the current folder, "." and ".." folded lexically.
+/// `path` made absolute against the current folder, "." and ".." folded lexically; a final
+/// separator stays. Empty for an empty path.
 std::string GetFullPathName(const std::string& path);
 /// Looks for a data file by bare name: the program's own folder, the installed data folder,
-/// then each folder of PATH; never the current folder. Full path, or empty when not found.
+/// then each absolute folder of PATH; never the current folder (nor an empty or relative PATH
+/// entry, which lead from it). Only regular files count. Full path, or empty when not found
+/// or when `fileName` has a folder part.
 std::string SearchPath(const std::string& fileName);
-/// Deletes a file (not a folder).
+/// Deletes a file or a link (not a folder, nor what a link leads to).
 bool DeleteFile(const std::string& path);
-/// True for an existing file; a folder does not count.
+/// True for an existing regular file or a link to one; a folder does not count.
 bool FileExists(const std::string& path);
 
 // ---- Calls that need the window layer ----------------------------------------------------
@@ -131,7 +141,9 @@ bool GetCursorPos(TPoint& point);
 int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
 
 /// Opens `file` with the desktop's handler (xdg-open), without a command interpreter and
-/// without waiting. Returns a value greater than 32 on success, as the original call did.
+/// without waiting; `operation` is "open" in any case, or empty. Returns 42 when xdg-open
+/// started, 2 when it could not, 31 for another operation (success is greater than 32, as
+/// the original call had it). `parameters` and `directory` are not used.
 std::intptr_t ShellExecute(HWND wnd, const std::string& operation, const std::string& file,
                            const std::string& parameters, const std::string& directory,
                            int showCommand);

@@ -71,6 +71,7 @@ TEST_F(PlatformTest, LibraryIsLoadedOnlyFromTrustedFolders) {
   SetTrustedLibraryFolders({ProgramFolder(), trusted.string()});
 
   for (std::string name : {std::string(kTestLibName), "./" + std::string(kTestLibName),
+                           "../" + std::string(kTestLibName),  // from "trusted" up to here
                            "../" + dir_.filename().string() + "/" + kTestLibName,
                            (dir_ / kTestLibName).string()}) {
     SCOPED_TRACE(name);
