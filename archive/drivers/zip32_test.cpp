@@ -251,7 +251,8 @@ TEST(ZipFileNameFilter, EscapesBackslashAndBracketOnly) {
   EXPECT_EQ(ZipFileNameFilter(""), "");
   EXPECT_EQ(ZipFileNameFilter("表/a]"), "表/a]");
   mbcs::SetSystemCodePage(mbcs::CP_932);
-  EXPECT_EQ(ZipFileNameFilter("\x95\x5C\\\x83["), "\x95\x5C/\x83[");  // 表, "\\", then a character whose trail byte is "["
+  // 表 (trail byte 0x5C), a backslash, then a double-byte character whose trail byte is "[".
+  EXPECT_EQ(ZipFileNameFilter("\x95\x5C\\\x83["), "\x95\x5C/\x83[");
   mbcs::SetSystemCodePage(mbcs::CP_UTF8);
 }
 
