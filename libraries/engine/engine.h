@@ -17,6 +17,7 @@ enum class Format { Unknown, Lha, Zip, Cab, Arj, Tar, Rar, Compressed /* single 
 enum Code : int {
   kOk = 0,
   kWarnSkipped = 0x8001,   ///< done, but some items were skipped (existing identical files)
+  kWarnRenamed = 0x8002,   ///< done, but some files got a free name beside an existing one
   kErrCommand = 0x8010,    ///< malformed command line or unknown command
   kErrNotSupported = 0x8011,
   kErrOpen = 0x8020,       ///< the archive cannot be opened or is not one we read

@@ -123,6 +123,11 @@ TEST(ArjReader, FindsTheMainHeaderPastAStubAndProbes) {
   EXPECT_FALSE(arj::LooksLikeArj(stub.data(), stub.size()));
   EXPECT_FALSE(arj::LooksLikeArj(arc.data(), 40));  // main header not complete
   EXPECT_FALSE(arj::LooksLikeArj(nullptr, 0));
+  // A signature in the last bytes of the source: nothing to read behind it.
+  for (Bytes tail : {Bytes{'x', 'x', 'x', 'x', 0x60, 0xEA}, Bytes{'x', 0x60}, Bytes{0x60, 0xEA, 40}}) {
+    Outcome r = ReadAll(tail, 3);
+    EXPECT_FALSE(r.ok);
+  }
   Outcome none = ReadAll(stub);
   EXPECT_FALSE(none.ok);
   EXPECT_NE(none.error.find("no main header"), std::string::npos) << none.error;

@@ -1,0 +1,172 @@
+#include "libarchive_source.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace engine {
+
+namespace {
+
+constexpr std::size_t kReadBlock = 1 << 20;
+
+bool HasAny(Format f, std::initializer_list<Format> set) {
+  return f == Format::Unknown || std::find(set.begin(), set.end(), f) != set.end();
+}
+
+bool EndsWithNoCase(const std::string& s, const char* suffix) {
+  const std::size_t n = std::strlen(suffix);
+  if (s.size() < n) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (std::tolower(static_cast<unsigned char>(s[s.size() - n + i])) != suffix[i]) return false;
+  }
+  return true;
+}
+
+bool ContainsNoCase(const char* text, const char* word) {
+  if (text == nullptr) return false;
+  std::string t(text);
+  for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return t.find(word) != std::string::npos;
+}
+
+}  // namespace
+
+LibarchiveSource::LibarchiveSource(Format format) : format_(format) {}
+
+LibarchiveSource::~LibarchiveSource() {
+  if (a_ != nullptr) archive_read_free(a_);
+}
+
+bool LibarchiveSource::Open(const std::string& path) {
+  path_ = path;
+  a_ = archive_read_new();
+  if (a_ == nullptr) {
+    error_ = "out of memory";
+    return false;
+  }
+  // Only the families we serve: format_all would also take mtree, whose "archives" name
+  // files elsewhere on this machine.
+  if (HasAny(format_, {Format::Lha})) {
+    archive_read_support_format_lha(a_);
+    // Without it libarchive stops at the first CP932 name; with it level-0 names whose
+    // CP932 trail byte is 0x5C keep that byte.
+    archive_read_set_format_option(a_, "lha", "hdrcharset", "CP932");
+  }
+  if (HasAny(format_, {Format::Zip})) archive_read_support_format_zip(a_);
+  if (HasAny(format_, {Format::Cab})) archive_read_support_format_cab(a_);
+  if (HasAny(format_, {Format::Rar})) {
+    archive_read_support_format_rar(a_);
+    archive_read_support_format_rar5(a_);
+  }
+  const bool tarLike = HasAny(format_, {Format::Tar, Format::Compressed});
+  if (HasAny(format_, {Format::Tar})) archive_read_support_format_tar(a_);
+  if (tarLike) {
+    archive_read_support_format_raw(a_);
+    archive_read_support_filter_gzip(a_);
+    archive_read_support_filter_bzip2(a_);
+    archive_read_support_filter_compress(a_);
+    archive_read_support_filter_xz(a_);
+    archive_read_support_filter_lzma(a_);
+    archive_read_support_filter_lzip(a_);
+    archive_read_support_filter_zstd(a_);
+  }
+  if (archive_read_open_filename(a_, path.c_str(), kReadBlock) != ARCHIVE_OK) {
+    error_ = archive_error_string(a_) ? archive_error_string(a_) : "cannot open the archive";
+    return false;
+  }
+  return true;
+}
+
+ReadStatus LibarchiveSource::Fail(int rc) {
+  const char* msg = archive_error_string(a_);
+  error_ = msg ? msg : "broken archive data";
+  crc_ = ContainsNoCase(msg, "crc") || ContainsNoCase(msg, "checksum");
+  return rc == ARCHIVE_FATAL ? ReadStatus::Fatal : ReadStatus::ItemError;
+}
+
+std::string LibarchiveSource::SingleFileName() const {
+  std::string base = path_.substr(path_.rfind('/') == std::string::npos ? 0 : path_.rfind('/') + 1);
+  static const std::pair<const char*, const char*> kSuffixes[] = {
+      {".tgz", ".tar"}, {".taz", ".tar"}, {".tbz2", ".tar"}, {".tbz", ".tar"},
+      {".txz", ".tar"}, {".gz", ""},      {".bz2", ""},      {".xz", ""},
+      {".lzma", ""},    {".lz", ""},      {".zst", ""},      {".z", ""}};
+  for (const auto& [suffix, replacement] : kSuffixes) {
+    if (EndsWithNoCase(base, suffix) && base.size() > std::strlen(suffix)) {
+      return names_.Decode(base.substr(0, base.size() - std::strlen(suffix))) + replacement;
+    }
+  }
+  return names_.Decode(base) + ".out";
+}
+
+ReadStatus LibarchiveSource::Next(Entry& entry) {
+  struct archive_entry* e = nullptr;
+  const int rc = archive_read_next_header(a_, &e);
+  if (rc == ARCHIVE_EOF) return ReadStatus::End;
+  if (rc < ARCHIVE_WARN) return Fail(ARCHIVE_FATAL);
+  if (first_) {
+    first_ = false;
+    raw_ = archive_format(a_) == ARCHIVE_FORMAT_RAW;
+    // The raw reader takes any file; only a compressed stream is a "single file" archive.
+    if (raw_ && archive_filter_code(a_, 0) == ARCHIVE_FILTER_NONE) {
+      error_ = "not an archive";
+      return ReadStatus::Fatal;
+    }
+  }
+  entry = Entry{};
+  Item& item = entry.item;
+  const char* name = archive_entry_pathname(e);
+  item.name = raw_ ? SingleFileName() : names_.Decode(name ? name : "");
+  while (item.name.size() > 1 && item.name.back() == '/') item.name.pop_back();
+  entry.sizeKnown = archive_entry_size_is_set(e) != 0;
+  item.size = entry.sizeKnown ? static_cast<std::uint64_t>(archive_entry_size(e)) : 0;
+  entry.hasMtime = archive_entry_mtime_is_set(e) != 0;
+  item.mtime = entry.hasMtime ? archive_entry_mtime(e) : 0;
+  item.mode = archive_entry_perm(e) & 07777;
+  if (raw_ || item.mode == 0) item.mode = 0644;
+  if (const char* fmt = archive_format_name(a_)) item.method = fmt;
+  const char* hard = archive_entry_hardlink(e);
+  switch (archive_entry_filetype(e)) {
+    case AE_IFDIR:
+      entry.kind = EntryKind::Directory;
+      break;
+    case AE_IFLNK: {
+      entry.kind = EntryKind::Symlink;
+      const char* target = archive_entry_symlink(e);
+      item.linkTarget = names_.Decode(target ? target : "");
+      break;
+    }
+    case AE_IFREG:
+    case 0:
+      entry.kind = EntryKind::File;
+      break;
+    default:
+      entry.kind = EntryKind::Special;
+  }
+  if (hard != nullptr && entry.kind != EntryKind::Directory) {
+    entry.kind = EntryKind::Hardlink;
+    entry.hardlinkTarget = names_.Decode(hard);
+    while (!entry.hardlinkTarget.empty() && entry.hardlinkTarget.back() == '/') {
+      entry.hardlinkTarget.pop_back();
+    }
+  }
+  item.isDirectory = entry.kind == EntryKind::Directory;
+  item.isSymlink = entry.kind == EntryKind::Symlink;
+  return ReadStatus::Ok;
+}
+
+ReadStatus LibarchiveSource::ReadBlock(const void*& data, std::size_t& size,
+                                       std::uint64_t& offset) {
+  la_int64_t off = 0;
+  const int rc = archive_read_data_block(a_, &data, &size, &off);
+  if (rc == ARCHIVE_EOF) return ReadStatus::End;
+  if (rc != ARCHIVE_OK) return Fail(rc);
+  offset = static_cast<std::uint64_t>(off);
+  return ReadStatus::Ok;
+}
+
+}  // namespace engine

@@ -1,0 +1,49 @@
+// The seam between the engine and the readers of archive formats: one item source per
+// reader (libarchive for most families, our own decoder for ARJ). A source yields headers
+// with names already decoded, then the current item's data in blocks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "engine.h"
+
+namespace engine {
+
+/// What kind of thing an item is; anything but these is never created on disk.
+enum class EntryKind { File, Directory, Symlink, Hardlink, Special };
+
+/// One header as the engine needs it.
+struct Entry {
+  Item item;                  ///< decoded name, sizes, times, mode, link target
+  EntryKind kind = EntryKind::File;
+  std::string hardlinkTarget; ///< decoded name of the earlier item (kind Hardlink)
+  bool sizeKnown = false;     ///< item.size is the real uncompressed size
+  bool hasMtime = false;
+};
+
+/// Outcome of a source call.
+enum class ReadStatus {
+  Ok,        ///< a header or a block was delivered
+  End,       ///< no more items / the item's data is complete and verified
+  ItemError, ///< this item is bad (check value, unsupported method); the next may be read
+  Fatal,     ///< the archive cannot be read further (truncated, corrupt structure)
+};
+
+/// A reader of one archive, used once from the first header to the end.
+class ItemSource {
+ public:
+  virtual ~ItemSource() = default;
+  /// Moves to the next item, skipping any unread data of the current one.
+  virtual ReadStatus Next(Entry& entry) = 0;
+  /// Delivers the next block of the current item's data at `offset` (holes between blocks
+  /// read as zeros). End once everything was read and its check value matched.
+  virtual ReadStatus ReadBlock(const void*& data, std::size_t& size, std::uint64_t& offset) = 0;
+  /// Text of the last error (empty when there is none).
+  virtual std::string Error() const = 0;
+  /// True when the last ItemError was a check-value mismatch rather than another fault.
+  virtual bool LastErrorWasCrc() const = 0;
+};
+
+}  // namespace engine
