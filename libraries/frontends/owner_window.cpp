@@ -10,10 +10,9 @@ namespace {
 
 int StateOf(engine::Stage stage) {
   switch (stage) {
-    case engine::Stage::Open:
-      return libapi::kStateOpen;
     case engine::Stage::Begin:
       return libapi::kStateBegin;
+    case engine::Stage::Open:
     case engine::Stage::Progress:
       return libapi::kStateInProcess;
     case engine::Stage::End:
@@ -38,21 +37,22 @@ bool OwnerWindow::Kill(platform::HWND wnd) {
   return true;
 }
 
-engine::ProgressFn OwnerWindow::Reporter(const std::string& archive, bool& aborted) const {
+engine::ProgressFn OwnerWindow::Reporter(const std::string& archive, bool& aborted) {
   if (wnd_ == 0) return {};
   platform::HWND wnd = wnd_;
   static const platform::UINT message =
       platform::RegisterWindowMessage(libapi::kArcExtractMessage);
-  // One record reused for every message: it is large, and the receiver reads it only while
-  // the message is being handled.
-  auto info = std::make_shared<libapi::EXTRACTINGINFOEX>();
+  if (!info_) info_ = std::make_unique<libapi::EXTRACTINGINFOEX>();
+  libapi::EXTRACTINGINFOEX* info = info_.get();
   return [wnd, info, archive, &aborted](engine::Stage stage, const engine::Item& item,
                                         std::uint64_t written, const std::string& destName) {
+    // The first message a window sees is an item's state 0; the open stage stays silent.
+    if (stage == engine::Stage::Open) return true;
     libapi::EXTRACTINGINFOEX& r = *info;
     std::memset(&r, 0, sizeof r);
-    bool isOpen = stage == engine::Stage::Open || stage == engine::Stage::Finished;
-    CopyText(isOpen ? archive : item.name, r.szSourceFileName, sizeof r.szSourceFileName);
-    CopyText(isOpen ? std::string() : destName, r.szDestFileName, sizeof r.szDestFileName);
+    bool isFinished = stage == engine::Stage::Finished;
+    CopyText(isFinished ? archive : item.name, r.szSourceFileName, sizeof r.szSourceFileName);
+    CopyText(isFinished ? std::string() : destName, r.szDestFileName, sizeof r.szDestFileName);
     r.llFileSize = item.size;
     r.llWriteSize = written;
     r.dwFileSize = static_cast<platform::DWORD>(item.size);

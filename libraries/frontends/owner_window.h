@@ -3,6 +3,7 @@
 // work by answering non-zero.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "archive/libapi.h"
@@ -21,11 +22,15 @@ class OwnerWindow {
   platform::HWND Window() const { return wnd_; }
 
   /// A progress function for one engine run that reports to the registered window (none
-  /// when no window is registered). `aborted` is set when the window asked to stop.
-  engine::ProgressFn Reporter(const std::string& archive, bool& aborted) const;
+  /// when no window is registered). `aborted` is set when the window asked to stop. Valid
+  /// while this object lives; one run at a time.
+  engine::ProgressFn Reporter(const std::string& archive, bool& aborted);
 
  private:
   platform::HWND wnd_ = 0;
+  // One record reused for every message: it is large, and the receiver reads it only while
+  // the message is being handled.
+  std::unique_ptr<libapi::EXTRACTINGINFOEX> info_;
 };
 
 }  // namespace frontends
