@@ -35,6 +35,8 @@ class Backend {
   /// and drawing. Input reaches the forms' Handle... calls from here, outside any toolkit
   /// callback.
   virtual void Pump(std::chrono::milliseconds maxWait) = 0;
+  /// Draws what is invalidated, without reading input.
+  virtual void Flush() = 0;
 
   virtual TPoint CursorPos() = 0;
   virtual void SetCursorPos(const TPoint& p) = 0;

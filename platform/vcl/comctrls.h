@@ -19,6 +19,7 @@ class TTabSheet : public TWinControl {
   void Paint(TCanvas& canvas) override;
 
  private:
+  friend class TPageControl;
   TPageControl* pageControl_ = nullptr;
 };
 
@@ -26,6 +27,7 @@ class TTabSheet : public TWinControl {
 class TPageControl : public TWinControl {
  public:
   explicit TPageControl(TComponent* owner);
+  ~TPageControl() override;
   int PageCount() const { return int(pages_.size()); }
   TTabSheet* Pages(int index) const { return pages_.at(std::size_t(index)); }
   TTabSheet* ActivePage() const { return active_; }

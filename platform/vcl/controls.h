@@ -135,6 +135,8 @@ class TControl : public TComponent {
   virtual void VisibleChanged();
   /// Called after the bounds changed.
   virtual void BoundsChanged() {}
+  /// Called after the caption changed. Repaints.
+  virtual void CaptionChanged();
 
  private:
   friend class TWinControl;

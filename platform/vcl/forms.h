@@ -91,11 +91,15 @@ class TForm : public TWinControl {
   void Paint(TCanvas& canvas) override;
 
  protected:
+  /// A form that never becomes the main form (message boxes).
+  TForm(TComponent* owner, bool mayBeMain);
   void VisibleChanged() override;
   void BoundsChanged() override;
+  void CaptionChanged() override;
 
  private:
   friend class TControl;
+  friend class TApplication;
   void ControlGone(TControl* c);
   void SetHot(TControl* c);
   TFormBorderStyle borderStyle_ = bsSizeable;
@@ -180,6 +184,7 @@ class TApplication : public TComponent {
   TForm* mainForm_ = nullptr;
   std::vector<TPicture> icon_;
   TClock clock_;
+  std::vector<TForm*> toFree_;
 };
 
 /// The one application object.

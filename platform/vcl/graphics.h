@@ -96,7 +96,8 @@ class TPicture : public TPersistent {
   /// Reads a PNG file; false when it cannot be read.
   bool LoadFromFile(const std::string& path);
   void Assign(const TPersistent& source) override;
-  /// Changes whenever the contents change; lets a backend cache what it made of them.
+  /// Changes whenever the contents change and differs between pictures (0: never set); lets
+  /// a backend cache what it made of them.
   std::uint64_t Generation() const { return generation_; }
 
  private:

@@ -17,6 +17,7 @@ class HeadlessBackend : public Backend {
   void Invalidate(TForm& form) override;
   bool BringToFront(TForm& form) override;
   void Pump(std::chrono::milliseconds maxWait) override;
+  void Flush() override;
   TPoint CursorPos() override { return cursor_; }
   void SetCursorPos(const TPoint& p) override { cursor_ = p; }
   /// A 1024x768 screen.
