@@ -133,13 +133,12 @@ bool Reader::Open(std::string& error) {
       return false;
     }
     const std::uint8_t* p = buf_.data() + pos_;
-    const void* hit = std::memchr(p, kMagic0, avail - 1);
-    if (!hit) {
-      pos_ += avail - 1;
+    if (p[0] != kMagic0) {  // jump to the next candidate; the loop refills before reading it
+      const void* hit = std::memchr(p + 1, kMagic0, avail - 1);
+      pos_ = hit ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - buf_.data())
+                 : pos_ + avail;
       continue;
     }
-    pos_ = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - buf_.data());
-    p = buf_.data() + pos_;
     std::size_t total = 0;
     if (p[1] == kMagic1 && Le16(p + 2) <= kMaxBasicSize) {
       avail = Fill(kPrefix + kMaxBasicSize + kCrcSize);
