@@ -10,6 +10,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "arj_source.h"
 #include "dir_tree.h"
 #include "libarchive_source.h"
 #include "output_file.h"
@@ -83,6 +84,7 @@ class Job {
   void ExtractSymlink(const Entry& entry);
   void ExtractHardlink(const Entry& entry);
   void TestItem(const Entry& entry);
+  bool OpenSource(Format format);
   int BrokenOrForeign() const;
 
   const Request& req_;
@@ -157,22 +159,36 @@ int Job::FolderFor(const Entry& entry, const std::vector<std::string>& parts, st
 DataResult Job::ReadData(const Entry& entry, OutputFile* out, const std::string& dest) {
   std::uint64_t written = 0;
   std::uint64_t nextReport = kProgressStep;
-  for (;;) {
-    const void* data = nullptr;
-    std::size_t size = 0;
-    std::uint64_t offset = 0;
-    const ReadStatus rs = source_->ReadBlock(data, size, offset);
-    if (rs == ReadStatus::End) return DataResult::Ok;
-    if (rs == ReadStatus::ItemError) return DataResult::ItemError;
-    if (rs == ReadStatus::Fatal) return DataResult::Fatal;
-    if (out != nullptr && size > 0 && !out->Write(data, size, offset)) return DataResult::WriteError;
-    written += size;
-    total_ += size;
-    if (written >= nextReport) {
-      if (!Notify(Stage::Progress, entry.item, written, dest)) return DataResult::Aborted;
-      nextReport = written + kProgressStep;
-    }
+  DataResult stopped = DataResult::Ok;
+  const ReadStatus rs = source_->ReadData(
+      [&](const void* data, std::size_t size, std::uint64_t offset) {
+        if (out != nullptr && !out->Write(data, size, offset)) {
+          stopped = DataResult::WriteError;
+          return false;
+        }
+        written += size;
+        total_ += size;
+        if (written >= nextReport) {
+          if (!Notify(Stage::Progress, entry.item, written, dest)) {
+            stopped = DataResult::Aborted;
+            return false;
+          }
+          nextReport = written + kProgressStep;
+        }
+        return true;
+      });
+  switch (rs) {
+    case ReadStatus::End:
+    case ReadStatus::Ok:
+      return DataResult::Ok;
+    case ReadStatus::ItemError:
+      return DataResult::ItemError;
+    case ReadStatus::Fatal:
+      return DataResult::Fatal;
+    case ReadStatus::Stopped:
+      break;
   }
+  return stopped;
 }
 
 void Job::HandleDataFailure(DataResult r, const Entry& entry, int writeErr) {
@@ -439,6 +455,19 @@ void Job::TestItem(const Entry& entry) {
   Notify(Stage::End, entry.item, entry.item.size, entry.item.name);
 }
 
+bool Job::OpenSource(Format format) {
+  if (format == Format::Arj) {
+    auto arj = std::make_unique<ArjSource>();
+    const bool ok = arj->Open(req_.archive);
+    source_ = std::move(arj);
+    return ok;
+  }
+  auto other = std::make_unique<LibarchiveSource>(format);
+  const bool ok = other->Open(req_.archive);
+  source_ = std::move(other);
+  return ok;
+}
+
 int Job::BrokenOrForeign() const {
   // A file of a family this request reads, which still fails, is broken rather than foreign.
   const Format probed = Probe(req_.archive);
@@ -453,18 +482,11 @@ Result Job::Run() {
   umask_ = DirTree::Umask();
   Format format = req_.format;
   if (format == Format::Unknown && Probe(req_.archive) == Format::Arj) format = Format::Arj;
-  if (format == Format::Arj) {
-    result_.code = kErrNotSupported;
-    result_.text = "ARJ archives cannot be read yet\n";
-    return result_;
-  }
-  auto source = std::make_unique<LibarchiveSource>(format);
-  if (!source->Open(req_.archive)) {
+  if (!OpenSource(format)) {
     result_.code = BrokenOrForeign();
-    result_.text = "cannot open " + req_.archive + ": " + source->Error() + "\n";
+    result_.text = "cannot open " + req_.archive + ": " + source_->Error() + "\n";
     return result_;
   }
-  source_ = std::move(source);
   Item archiveItem;
   archiveItem.name = req_.archive;
   Notify(Stage::Open, archiveItem, 0, req_.destDir);

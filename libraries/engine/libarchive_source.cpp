@@ -159,14 +159,18 @@ ReadStatus LibarchiveSource::Next(Entry& entry) {
   return ReadStatus::Ok;
 }
 
-ReadStatus LibarchiveSource::ReadBlock(const void*& data, std::size_t& size,
-                                       std::uint64_t& offset) {
-  la_int64_t off = 0;
-  const int rc = archive_read_data_block(a_, &data, &size, &off);
-  if (rc == ARCHIVE_EOF) return ReadStatus::End;
-  if (rc != ARCHIVE_OK) return Fail(rc);
-  offset = static_cast<std::uint64_t>(off);
-  return ReadStatus::Ok;
+ReadStatus LibarchiveSource::ReadData(const BlockSink& sink) {
+  for (;;) {
+    const void* data = nullptr;
+    std::size_t size = 0;
+    la_int64_t offset = 0;
+    const int rc = archive_read_data_block(a_, &data, &size, &offset);
+    if (rc == ARCHIVE_EOF) return ReadStatus::End;
+    if (rc != ARCHIVE_OK) return Fail(rc);
+    if (size > 0 && !sink(data, size, static_cast<std::uint64_t>(offset))) {
+      return ReadStatus::Stopped;
+    }
+  }
 }
 
 }  // namespace engine

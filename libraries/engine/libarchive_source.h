@@ -23,7 +23,7 @@ class LibarchiveSource : public ItemSource {
   bool Open(const std::string& path);
 
   ReadStatus Next(Entry& entry) override;
-  ReadStatus ReadBlock(const void*& data, std::size_t& size, std::uint64_t& offset) override;
+  ReadStatus ReadData(const BlockSink& sink) override;
   std::string Error() const override { return error_; }
   bool LastErrorWasCrc() const override { return crc_; }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine.h"
@@ -25,21 +26,27 @@ struct Entry {
 
 /// Outcome of a source call.
 enum class ReadStatus {
-  Ok,        ///< a header or a block was delivered
+  Ok,        ///< a header was delivered
   End,       ///< no more items / the item's data is complete and verified
   ItemError, ///< this item is bad (check value, unsupported method); the next may be read
   Fatal,     ///< the archive cannot be read further (truncated, corrupt structure)
+  Stopped,   ///< the sink asked to stop
 };
 
-/// A reader of one archive, used once from the first header to the end.
+/// Receives one block of an item's data at its offset in the item (holes between blocks
+/// read as zeros); returns false to stop.
+using BlockSink = std::function<bool(const void* data, std::size_t size, std::uint64_t offset)>;
+
+/// A reader of one archive, used once from the first header to the end. Readers push data
+/// into a sink, so that decoders that produce data as they go need no buffer of a member.
 class ItemSource {
  public:
   virtual ~ItemSource() = default;
   /// Moves to the next item, skipping any unread data of the current one.
   virtual ReadStatus Next(Entry& entry) = 0;
-  /// Delivers the next block of the current item's data at `offset` (holes between blocks
-  /// read as zeros). End once everything was read and its check value matched.
-  virtual ReadStatus ReadBlock(const void*& data, std::size_t& size, std::uint64_t& offset) = 0;
+  /// Delivers the current item's data to `sink`; End once all of it was delivered and its
+  /// check value matched.
+  virtual ReadStatus ReadData(const BlockSink& sink) = 0;
   /// Text of the last error (empty when there is none).
   virtual std::string Error() const = 0;
   /// True when the last ItemError was a check-value mismatch rather than another fault.

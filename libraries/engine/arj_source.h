@@ -1,0 +1,41 @@
+// Item source over our own ARJ reader (libarchive reads no ARJ).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "names.h"
+#include "source.h"
+
+namespace arj {
+class Reader;
+}
+
+namespace engine {
+
+class ArjSource : public ItemSource {
+ public:
+  ArjSource();
+  ~ArjSource() override;
+
+  /// Opens `path` and finds its main header (past a self-extractor stub); false with
+  /// Error() set when it holds no ARJ archive.
+  bool Open(const std::string& path);
+
+  ReadStatus Next(Entry& entry) override;
+  ReadStatus ReadData(const BlockSink& sink) override;
+  std::string Error() const override { return error_; }
+  bool LastErrorWasCrc() const override { return crc_; }
+
+ private:
+  ReadStatus Fail();
+
+  int fd_ = -1;
+  std::unique_ptr<arj::Reader> reader_;
+  std::string error_;
+  bool crc_ = false;
+  bool isDirectory_ = false;
+  NameDecoder names_;
+};
+
+}  // namespace engine
