@@ -310,6 +310,33 @@ TEST_F(Libraries, OverwritingOnlyWhenTheLineAsksForIt) {
   }
 }
 
+TEST_F(Libraries, TestAndListCommandsReportWithoutWriting) {
+  const struct {
+    const char* file;
+    const char* prefix;
+    std::string archive;
+    const char* line;
+    bool sound;
+    const char* mentions;  // expected in the output text
+  } cases[] = {
+      {"UNLHA32.DLL", "Unlha", Fixture("lzh/lh5_level2.lzh"), R"(t -+  "{A}" )", true, ""},
+      {"UNLHA32.DLL", "Unlha", Fixture("hostile/crc_error.lzh"), R"(t -+  "{A}" )", false, ""},
+      {"UNLHA32.DLL", "Unlha", Fixture("lzh/lh5_level1.lzh"), R"(l  "{A}" "ソフト")", true,
+       "ソフト/能力.txt"},
+      {"UNZIP32.DLL", "UnZip", Fixture("hostile/crc_error.zip"), R"(-t  "{A}" )", false, ""},
+      {"CAB32.DLL", "Cab", Fixture("cab/stored_cp932.cab"), R"(-l  "{A}" )", true, "表示.txt"},
+      {"tar32.dll", "Tar", Fixture("tar/utf8.tar.bz2"), R"(t  -f "{A}" )", true, "readme.txt"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + ": " + c.archive);
+    std::string text;
+    int code = Run(c.file, c.prefix, Expand(c.line, c.archive, Dest()), &text);
+    EXPECT_EQ(code == engine::kOk, c.sound) << code << " " << text;
+    EXPECT_NE(text.find(c.mentions), std::string::npos) << text;
+    EXPECT_EQ(Extracted(), Files{});
+  }
+}
+
 TEST_F(Libraries, BadOrUnsupportedLinesAnswerACodeAndAReason) {
   const std::string zip = Fixture("zip/utf8_flag_7zz.zip");
   const struct {
