@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -40,25 +39,6 @@ std::string RarFixture() {
     return p;
   }();
   return path;
-}
-
-template <typename F>
-F Entry(const std::string& file, const std::string& name);
-
-// The engine's ARJ decoder may not be there yet; ARJ rows wait for it instead of failing.
-bool EngineReadsArj() {
-  static const bool reads = [] {
-    auto unarj = Entry<libapi::TCommandEntry>("UNARJ32J.DLL", "Unarj");
-    std::string line = "t \"" + Fixture("arj/method0.arj") + "\"";
-    return unarj && unarj(0, line.c_str(), nullptr, 0) != engine::kErrNotSupported;
-  }();
-  return reads;
-}
-
-bool Waits(const std::string& file) {
-  if (file != "UNARJ32J.DLL" || EngineReadsArj()) return false;
-  std::printf("note: the engine reads no ARJ yet; skipping %s\n", file.c_str());
-  return true;
 }
 
 template <typename F>
@@ -192,7 +172,6 @@ TEST_F(Libraries, EachLibraryExtractsWithTheLinesItsDriverSends) {
   for (const ExtractCase& c : cases) {
     std::string line = Expand(c.line, c.archive, Dest());
     SCOPED_TRACE(std::string(c.file) + ": " + line);
-    if (Waits(c.file)) continue;
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     seen_.clear();
@@ -409,7 +388,6 @@ TEST_F(Libraries, OpenArchiveAnswersOnlyForItsOwnFamily) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.file) + ": " + c.archive);
-    if (c.opens && Waits(c.file)) continue;
     auto open = Entry<libapi::TOpenArchiveEntry>(c.file, std::string(c.prefix) + "OpenArchive");
     auto close = Entry<libapi::TCloseArchiveEntry>(c.file, std::string(c.prefix) + "CloseArchive");
     ASSERT_TRUE(open && close);
@@ -481,7 +459,6 @@ TEST_F(Libraries, CheckArchiveIsTrueForASoundArchiveOfItsFamily) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.file) + ": " + c.archive);
-    if (Waits(c.file)) continue;
     auto check = Entry<libapi::TCheckArchiveEntry>(c.file, std::string(c.prefix) + "CheckArchive");
     ASSERT_NE(check, nullptr);
     EXPECT_EQ(check(c.archive.c_str(), 0), c.answer);
