@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 
 #include "arj_bit_reader.h"
 #include "arj_crc32.h"
@@ -45,6 +46,7 @@ constexpr std::uint8_t kFlagVolume = 0x04;   // continues in the next volume
 constexpr std::uint8_t kFlagExtFile = 0x08;  // continues from the previous volume
 constexpr std::uint8_t kTypeMainHeader = 2;
 constexpr std::uint8_t kTypeDirectory = 3;
+constexpr std::uint8_t kHostUnix = 2;
 
 std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 std::uint32_t Le32(const std::uint8_t* p) {
@@ -303,6 +305,19 @@ bool Reader::Extract(const std::function<bool(const std::uint8_t*, std::size_t)>
     return false;
   }
   return true;
+}
+
+std::int64_t ModifiedTime(const Header& h) {
+  if (h.hostOS == kHostUnix) return h.dosTime;
+  std::tm t{};
+  t.tm_year = static_cast<int>((h.dosTime >> 25) & 0x7F) + 80;
+  t.tm_mon = static_cast<int>((h.dosTime >> 21) & 0x0F) - 1;
+  t.tm_mday = static_cast<int>((h.dosTime >> 16) & 0x1F);
+  t.tm_hour = static_cast<int>((h.dosTime >> 11) & 0x1F);
+  t.tm_min = static_cast<int>((h.dosTime >> 5) & 0x3F);
+  t.tm_sec = static_cast<int>(h.dosTime & 0x1F) * 2;
+  t.tm_isdst = -1;
+  return static_cast<std::int64_t>(std::mktime(&t));
 }
 
 bool LooksLikeArj(const std::uint8_t* data, std::size_t n) {

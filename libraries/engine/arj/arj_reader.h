@@ -20,9 +20,15 @@ struct Header {
   std::uint8_t fileType = 0;  ///< 0 binary, 1 text, 3 directory, 4 volume label, 5 chapter
   std::uint8_t hostOS = 0;    ///< 0 MS-DOS, 2 Unix, 10/11 Windows, ...
   std::uint8_t flags = 0;     ///< 0x01 garbled, 0x04 continues in the next volume, 0x08 from the previous, ...
-  std::uint32_t compressedSize = 0, originalSize = 0, crc = 0, dosTime = 0;
-  std::uint16_t fileMode = 0;
+  std::uint32_t compressedSize = 0, originalSize = 0, crc = 0;
+  std::uint32_t dosTime = 0;  ///< DOS date and time; seconds since 1970 when hostOS is 2 (see ModifiedTime)
+  std::uint16_t fileMode = 0;  ///< DOS attributes; permission bits in the low 12 bits when hostOS is 2
 };
+
+/// The member's modification time in seconds since 1970. arj on Unix (hostOS 2) stores it
+/// that way; other hosts store DOS date and time in the packer's local time, read here in
+/// this machine's local time zone.
+std::int64_t ModifiedTime(const Header& h);
 
 class Reader {
  public:

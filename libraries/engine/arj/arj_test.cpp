@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -93,6 +95,7 @@ TEST(ArjReader, DecodesEveryMethodOfRealArchives) {
       EXPECT_EQ(r.headers["readme.txt"].method, m);
       EXPECT_EQ(r.headers["readme.txt"].originalSize, ReadmeText().size());
       EXPECT_EQ(r.headers["readme.txt"].hostOS, 2);  // Unix
+      EXPECT_EQ(arj::ModifiedTime(r.headers["readme.txt"]), 1704164645);  // 2024-01-02 03:04:05 UTC
       EXPECT_EQ(r.files[kHyouji], "表示のテスト。ぷこんぱ\n表示のテスト。ぷこんぱ\n");
       EXPECT_EQ(r.files[kNouryoku], "能力のテスト\n");  // name with "/" and 0x5C trail bytes
       if (m == 0) continue;
@@ -103,6 +106,17 @@ TEST(ArjReader, DecodesEveryMethodOfRealArchives) {
       if (window.empty()) window = w;
       EXPECT_EQ(w, window);
     }
+  }
+}
+
+TEST(ArjReader, ModifiedTimeReadsDosTimesOfOtherHosts) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  arj::Header h;
+  h.dosTime = 0x58221882;  // 2024-01-02 03:04:04
+  for (std::uint8_t host : {0, 11}) {  // MS-DOS, Windows
+    h.hostOS = host;
+    EXPECT_EQ(arj::ModifiedTime(h), 1704164644);
   }
 }
 
