@@ -110,12 +110,7 @@ class FormWindow : public Fl_Double_Window {
 
 class FltkBackend : public Backend {
  public:
-  FltkBackend() {
-    FcInit();
-    FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(),
-                                   reinterpret_cast<const FcChar8*>(FontAliasConfig()), FcTrue);
-    Fl::visual(FL_DOUBLE | FL_RGB);
-  }
+  FltkBackend() = default;
   ~FltkBackend() override {
     for (auto& [form, win] : windows_) delete win;
   }
@@ -205,13 +200,16 @@ class FltkBackend : public Backend {
 
   /// Selects `font` for drawing and measuring.
   void UseFont(const TFont& font) {
+    // FLTK's font table is the process's, as is this map (a backend made again must not hand
+    // out an index twice: FLTK would keep drawing with the font it cached for it).
+    static auto* fonts = new std::map<std::string, Fl_Font>;
     const std::string name = FltkFontName(font.Name(), font.Style());
-    auto it = fonts_.find(name);
-    if (it == fonts_.end()) {
+    auto it = fonts->find(name);
+    if (it == fonts->end()) {
       // FLTK keeps the pointer: the name must live as long as the process.
-      const Fl_Font index = Fl_Font(FL_FREE_FONT + int(fonts_.size()));
+      const Fl_Font index = Fl_Font(FL_FREE_FONT + int(fonts->size()));
       Fl::set_font(index, (new std::string(name))->c_str());
-      it = fonts_.emplace(name, index).first;
+      it = fonts->emplace(name, index).first;
     }
     fl_font(it->second, font.Height());
   }
@@ -309,7 +307,6 @@ class FltkBackend : public Backend {
 
   std::map<TForm*, FormWindow*> windows_;
   std::deque<InputEvent> queue_;
-  std::map<std::string, Fl_Font> fonts_;
   std::map<std::uint64_t, CachedImage> images_;
   std::vector<CachedImage> icons_;
 };
@@ -395,10 +392,18 @@ int FormWindow::handle(int event) {
 }  // namespace
 
 std::unique_ptr<Backend> MakeFltkBackend() {
-  // Showing a window without a display ends the process inside FLTK: look first.
-  Display* display = XOpenDisplay(nullptr);
+  // Showing a window without a display ends the process inside FLTK: look first. FLTK has
+  // one display per process, opened once.
+  static Display* display = [] {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return d;
+    FcInit();
+    FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(),
+                                   reinterpret_cast<const FcChar8*>(FontAliasConfig()), FcTrue);
+    fl_open_display(d);
+    return d;
+  }();
   if (!display) return nullptr;
-  fl_open_display(display);
   return std::make_unique<FltkBackend>();
 }
 
