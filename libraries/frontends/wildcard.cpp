@@ -112,6 +112,12 @@ bool Match(const std::vector<char32_t>& p, const std::vector<char32_t>& n, bool 
 
 bool WildcardMatch(std::string_view pattern, std::string_view name, bool bracketClasses) {
   if (pattern.empty() || pattern == "*" || pattern == "*.*") return true;
+  // "\" between folders is read as "/", as the engine reads it.
+  std::string normalized(pattern);
+  for (char& c : normalized) {
+    if (c == '\\') c = '/';
+  }
+  pattern = normalized;
   while (pattern.size() > 1 && pattern.back() == '/') pattern.remove_suffix(1);
   std::vector<char32_t> p = Decode(pattern);
   std::vector<char32_t> n = Decode(name);

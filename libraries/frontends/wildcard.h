@@ -1,7 +1,8 @@
 // Name patterns of the command lines and of P`FindFirst`, read as the engine reads them: "*"
-// any run of characters ("/" included), "?" one character, case counts; a pattern without
-// "/" may match the last component; a pattern naming a folder selects what is inside.
-// Optionally "[...]" character classes, which the ZIP family uses ("[[]" is a literal "[").
+// any run of characters ("/" included), "?" one character, case counts, "\" between folders
+// reads as "/"; a pattern without "/" may match the last component; a pattern naming a
+// folder selects what is inside. Optionally "[...]" character classes, which the ZIP family
+// uses ("[[]" is a literal "[").
 #pragma once
 
 #include <string_view>

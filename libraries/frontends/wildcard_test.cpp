@@ -22,6 +22,7 @@ TEST(WildcardMatch, SelectsAsTheEngineDoes) {
       {"sub/a.txt", "x/sub/a.txt", false, false},
       {"sub", "sub/deep/a.txt", false, true},  // a folder selects what is inside
       {"sub/", "sub/a.txt", false, true},
+      {"sub\\*.txt", "sub/a.txt", false, true},  // "\\" between folders reads as "/"
       {"su", "sub/a.txt", false, false},
       {"?.txt", "表.txt", false, true},      // "?" is one whole character
       {"??.txt", "表.txt", false, false},
