@@ -15,6 +15,7 @@
 #include "libarchive_source.h"
 #include "output_file.h"
 #include "pattern.h"
+#include "probe.h"
 #include "safe_path.h"
 #include "source.h"
 
@@ -84,7 +85,7 @@ class Job {
   void ExtractSymlink(const Entry& entry);
   void ExtractHardlink(const Entry& entry);
   void TestItem(const Entry& entry);
-  bool OpenSource(Format format);
+  bool OpenSource(Format format, std::uint64_t offset);
   int BrokenOrForeign() const;
 
   const Request& req_;
@@ -455,7 +456,7 @@ void Job::TestItem(const Entry& entry) {
   Notify(Stage::End, entry.item, entry.item.size, entry.item.name);
 }
 
-bool Job::OpenSource(Format format) {
+bool Job::OpenSource(Format format, std::uint64_t offset) {
   if (format == Format::Arj) {
     auto arj = std::make_unique<ArjSource>();
     const bool ok = arj->Open(req_.archive);
@@ -463,7 +464,7 @@ bool Job::OpenSource(Format format) {
     return ok;
   }
   auto other = std::make_unique<LibarchiveSource>(format);
-  const bool ok = other->Open(req_.archive);
+  const bool ok = other->Open(req_.archive, offset);
   source_ = std::move(other);
   return ok;
 }
@@ -481,8 +482,10 @@ Result Job::Run() {
   const Utf8Locale locale;
   umask_ = DirTree::Umask();
   Format format = req_.format;
-  if (format == Format::Unknown && Probe(req_.archive) == Format::Arj) format = Format::Arj;
-  if (!OpenSource(format)) {
+  // Only the probed family's readers: no other reader gets to claim a self-extractor's stub.
+  const Located found = Locate(req_.archive);
+  if (format == Format::Unknown) format = found.format;
+  if (!OpenSource(format, found.format == format ? found.offset : 0)) {
     result_.code = BrokenOrForeign();
     result_.text = "cannot open " + req_.archive + ": " + source_->Error() + "\n";
     return result_;

@@ -281,23 +281,43 @@ TEST(EngineFamilies, WithoutFoldersEveryFileLandsInTheDestination) {
   EXPECT_EQ(Tree(t.path()), (std::vector<std::string>{"readme.txt", "能力.txt", "表示.txt"}));
 }
 
-// A self-extracting file: an executable stub with the archive appended.
+// A self-extracting file: an executable stub with the archive appended. The stub is larger
+// than libarchive's own search reaches and holds the signatures a real one carries as data.
 TEST(EngineFamilies, FindsTheArchiveInsideASelfExtractingExe) {
   TempDir t;
   std::string stub = "MZ";
-  stub.resize(8192, '\x90');
-  WriteFile(t / "lzh.exe", stub + ReadFile(Fixture("lzh/lh5_level2.lzh")));
-  WriteFile(t / "cab.exe", stub + ReadFile(Fixture("cab/mszip_cp932.cab")));
-  for (const auto& [exe, format] : {std::pair{"lzh.exe", Format::Lha},
-                                    std::pair{"cab.exe", Format::Cab}}) {
-    EXPECT_EQ(engine::Probe(t / exe), format) << exe;
-    const std::string out = t / (std::string(exe) + ".d");
-    const Result r = Extract(t / exe, out);
-    EXPECT_EQ(r.code, engine::kOk) << exe << ": " << r.text;
+  stub.resize(200 * 1024, '\x90');
+  stub.replace(1000, 7, std::string("Rar!\x1a\x07\x00", 7));
+  stub.replace(2000, 7, "xx-lh5-");
+  stub.replace(3000, 8, std::string("MSCF\0\0\0\0", 8));
+  const std::vector<rarwriter::Entry> members = {{"readme.txt", "", Readme(), false},
+                                                 {"表示.txt", "", kHyouji, false},
+                                                 {"ソフト/能力.txt", "", kNouryoku, false}};
+  struct Case {
+    const char* name;
+    std::string archive;
+    Format format;
+  };
+  const Case cases[] = {
+      {"lzh.exe", ReadFile(Fixture("lzh/lh5_level2.lzh")), Format::Lha},
+      {"lzh0.exe", ReadFile(Fixture("lzh/lh5_level0.lzh")), Format::Lha},
+      {"cab.exe", ReadFile(Fixture("cab/mszip_cp932.cab")), Format::Cab},
+      {"zip.exe", ReadFile(Fixture("zip/cp932_deflate.zip")), Format::Zip},
+      {"arj.exe", ReadFile(Fixture("arj/method1.arj")), Format::Arj},
+      {"rar4.exe", rarwriter::WriteRar4(members), Format::Rar},
+      {"rar5.exe", rarwriter::WriteRar5(members), Format::Rar},
+  };
+  for (const Case& c : cases) {
+    WriteFile(t / c.name, stub + c.archive);
+    EXPECT_EQ(engine::Probe(t / c.name), c.format) << c.name;
+    const std::string out = t / (std::string(c.name) + ".d");
+    const Result r = Extract(t / c.name, out);
+    EXPECT_EQ(r.code, engine::kOk) << c.name << ": " << r.text;
     ExpectCommonSet(out);
   }
   WriteFile(t / "plain.exe", stub);
   EXPECT_EQ(engine::Probe(t / "plain.exe"), Format::Unknown);
+  EXPECT_EQ(Extract(t / "plain.exe", t / "plain").code, engine::kErrOpen);
 }
 
 // ---- Listing, testing, patterns ---------------------------------------------------------

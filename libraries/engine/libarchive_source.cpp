@@ -2,10 +2,13 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 
 namespace engine {
@@ -16,6 +19,29 @@ constexpr std::size_t kReadBlock = 1 << 20;
 
 bool HasAny(Format f, std::initializer_list<Format> set) {
   return f == Format::Unknown || std::find(set.begin(), set.end(), f) != set.end();
+}
+
+// Callbacks that show libarchive a file from an offset on, as if it began there.
+la_ssize_t WindowRead(struct archive*, void* data, const void** block) {
+  auto* w = static_cast<LibarchiveSource::Window*>(data);
+  for (;;) {
+    const ssize_t n = read(w->fd, w->buffer.data(), w->buffer.size());
+    if (n >= 0 || errno != EINTR) {
+      *block = w->buffer.data();
+      return n;
+    }
+  }
+}
+la_int64_t WindowSeek(struct archive*, void* data, la_int64_t offset, int whence) {
+  auto* w = static_cast<LibarchiveSource::Window*>(data);
+  const off_t base = static_cast<off_t>(w->base);
+  const off_t at = lseek(w->fd, whence == SEEK_SET ? base + offset : offset, whence);
+  return at < 0 ? ARCHIVE_FATAL : at - base;
+}
+la_int64_t WindowSkip(struct archive*, void* data, la_int64_t request) {
+  auto* w = static_cast<LibarchiveSource::Window*>(data);
+  const off_t here = lseek(w->fd, 0, SEEK_CUR);
+  return here >= 0 && lseek(w->fd, request, SEEK_CUR) >= 0 ? request : 0;
 }
 
 bool EndsWithNoCase(const std::string& s, const char* suffix) {
@@ -40,9 +66,10 @@ LibarchiveSource::LibarchiveSource(Format format) : format_(format) {}
 
 LibarchiveSource::~LibarchiveSource() {
   if (a_ != nullptr) archive_read_free(a_);
+  if (window_.fd >= 0) close(window_.fd);
 }
 
-bool LibarchiveSource::Open(const std::string& path) {
+bool LibarchiveSource::Open(const std::string& path, std::uint64_t offset) {
   path_ = path;
   a_ = archive_read_new();
   if (a_ == nullptr) {
@@ -75,7 +102,24 @@ bool LibarchiveSource::Open(const std::string& path) {
     archive_read_support_filter_lzip(a_);
     archive_read_support_filter_zstd(a_);
   }
-  if (archive_read_open_filename(a_, path.c_str(), kReadBlock) != ARCHIVE_OK) {
+  int rc;
+  if (offset == 0) {
+    rc = archive_read_open_filename(a_, path.c_str(), kReadBlock);
+  } else {
+    window_.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    window_.base = offset;
+    window_.buffer.resize(kReadBlock);
+    if (window_.fd < 0 || lseek(window_.fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
+      error_ = std::string("cannot open the archive: ") + std::strerror(errno);
+      return false;
+    }
+    archive_read_set_read_callback(a_, WindowRead);
+    archive_read_set_seek_callback(a_, WindowSeek);
+    archive_read_set_skip_callback(a_, WindowSkip);
+    archive_read_set_callback_data(a_, &window_);
+    rc = archive_read_open1(a_);
+  }
+  if (rc != ARCHIVE_OK) {
     error_ = archive_error_string(a_) ? archive_error_string(a_) : "cannot open the archive";
     return false;
   }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine.h"
 #include "names.h"
@@ -19,13 +20,22 @@ class LibarchiveSource : public ItemSource {
   explicit LibarchiveSource(Format format);
   ~LibarchiveSource() override;
 
-  /// Opens `path`; false with Error() set when it cannot be read as an archive we accept.
-  bool Open(const std::string& path);
+  /// Opens `path`, whose archive starts at `offset` (past a self-extractor's stub); false
+  /// with Error() set when it cannot be read as an archive we accept.
+  bool Open(const std::string& path, std::uint64_t offset = 0);
 
   ReadStatus Next(Entry& entry) override;
   ReadStatus ReadData(const BlockSink& sink) override;
   std::string Error() const override { return error_; }
   bool LastErrorWasCrc() const override { return crc_; }
+
+  /// Reading from an offset: the file, and where the archive starts in it (for the read
+  /// callbacks).
+  struct Window {
+    int fd = -1;
+    std::uint64_t base = 0;
+    std::vector<char> buffer;
+  };
 
  private:
   ReadStatus Fail(int rc);
@@ -38,6 +48,7 @@ class LibarchiveSource : public ItemSource {
   bool crc_ = false;
   bool first_ = true;
   bool raw_ = false;   // a single compressed file: one item named after the archive
+  Window window_;
   mutable NameDecoder names_;  // keeps its converter state between names
 };
 

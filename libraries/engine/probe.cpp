@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine.h"
+#include "probe.h"
 
 namespace engine {
 
@@ -41,11 +41,21 @@ std::uint32_t Le32(const unsigned char* p) {
          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-// Each IsX checks for a header of its family starting at p, with n bytes available.
+// Each IsX checks for a header of its family starting at p, with n bytes available, with the
+// header's own check value where it has one (a self-extractor's code may hold signatures).
 bool IsLha(const unsigned char* p, std::size_t n) {
   if (n < 22 || p[2] != '-' || p[6] != '-' || p[3] != 'l') return false;
   if (p[4] != 'h' && p[4] != 'z') return false;
-  return p[20] <= 3;  // header level
+  const unsigned level = p[20];
+  if (level > 3) return false;
+  if (level <= 1) {  // byte sum of the header after its first two bytes
+    const std::size_t size = p[0];
+    if (size < 20 || n < 2 + size) return false;
+    unsigned sum = 0;
+    for (std::size_t i = 2; i < 2 + size; ++i) sum += p[i];
+    return (sum & 0xFF) == p[1];
+  }
+  return true;
 }
 bool IsArj(const unsigned char* p, std::size_t n) {
   if (n < 4 || p[0] != 0x60 || p[1] != 0xEA) return false;
@@ -54,11 +64,30 @@ bool IsArj(const unsigned char* p, std::size_t n) {
   return Crc32(p + 4, size) == Le32(p + 4 + size);
 }
 bool IsCab(const unsigned char* p, std::size_t n) {
-  return n >= 8 && std::memcmp(p, "MSCF\0\0\0\0", 8) == 0;
+  // Signature, zero reserved field, version 1.3.
+  return n >= 36 && std::memcmp(p, "MSCF\0\0\0\0", 8) == 0 && p[24] == 3 && p[25] == 1;
 }
 bool IsRar(const unsigned char* p, std::size_t n) {
-  return (n >= 7 && std::memcmp(p, "Rar!\x1a\x07\x00", 7) == 0) ||
-         (n >= 8 && std::memcmp(p, "Rar!\x1a\x07\x01\x00", 8) == 0);
+  if (n >= 7 + 13 && std::memcmp(p, "Rar!\x1a\x07\x00", 7) == 0) {
+    // The main header that follows: type 0x73, its CRC the low half of a CRC-32.
+    const unsigned char* h = p + 7;
+    const std::size_t size = Le16(h + 5);
+    if (h[2] != 0x73 || size < 7 || n < 7 + size) return false;
+    return (Crc32(h + 2, size - 2) & 0xFFFF) == Le16(h);
+  }
+  if (n >= 8 + 7 && std::memcmp(p, "Rar!\x1a\x07\x01\x00", 8) == 0) {
+    // The main header: CRC-32 of a header whose size is a variable-length number.
+    const unsigned char* h = p + 8;
+    std::size_t size = 0, len = 0;
+    for (int shift = 0; len < 3; shift += 7) {
+      const unsigned char b = h[4 + len++];
+      size |= static_cast<std::size_t>(b & 0x7F) << shift;
+      if (!(b & 0x80)) break;
+    }
+    if (size == 0 || n < 8 + 4 + len + size) return false;
+    return Crc32(h + 4, len + size) == Le32(h);
+  }
+  return false;
 }
 bool IsZip(const unsigned char* p, std::size_t n) {
   if (n < 4 || p[0] != 'P' || p[1] != 'K') return false;
@@ -122,16 +151,16 @@ Format FromHead(const unsigned char* p, std::size_t n) {
   return Format::Unknown;
 }
 
-Format ScanExe(int fd, std::uint64_t fileSize) {
+Located ScanExe(int fd, std::uint64_t fileSize) {
   std::vector<unsigned char> buf(static_cast<std::size_t>(std::min<std::uint64_t>(kExeScan, fileSize)));
   const ssize_t n = pread(fd, buf.data(), buf.size(), 0);
-  if (n <= 0) return Format::Unknown;
+  if (n <= 0) return {};
   const std::size_t len = static_cast<std::size_t>(n);
   for (std::size_t i = 1; i < len; ++i) {
     const unsigned char* p = buf.data() + i;
     const std::size_t left = len - i;
     if (IsLha(p, left) || IsCab(p, left) || IsRar(p, left) || IsArj(p, left)) {
-      return FromHead(p, left);
+      return {FromHead(p, left), i};
     }
   }
   // A ZIP is found from its end: the end-of-directory record near the file's end.
@@ -139,31 +168,33 @@ Format ScanExe(int fd, std::uint64_t fileSize) {
   std::vector<unsigned char> end(static_cast<std::size_t>(tail));
   const ssize_t m = pread(fd, end.data(), end.size(), static_cast<off_t>(fileSize - tail));
   for (ssize_t i = m - 22; i >= 0; --i) {
-    if (std::memcmp(end.data() + i, "PK\x05\x06", 4) == 0) return Format::Zip;
+    if (std::memcmp(end.data() + i, "PK\x05\x06", 4) == 0) return {Format::Zip, 0};
   }
-  return Format::Unknown;
+  return {};
 }
 
 }  // namespace
 
-Format Probe(const std::string& path) {
+Located Locate(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Format::Unknown;
-  Format format = Format::Unknown;
+  if (fd < 0) return {};
+  Located found;
   struct stat st;
   unsigned char head[kHead];
   const ssize_t n = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? pread(fd, head, sizeof head, 0) : -1;
   if (n > 0) {
     const std::size_t len = static_cast<std::size_t>(n);
-    format = FromHead(head, len);
-    if (format == Format::Unknown && IsCompressed(head, len)) {
-      format = CompressedTar(path) ? Format::Tar : Format::Compressed;
-    } else if (format == Format::Unknown && len >= 2 && head[0] == 'M' && head[1] == 'Z') {
-      format = ScanExe(fd, static_cast<std::uint64_t>(st.st_size));
+    found.format = FromHead(head, len);
+    if (found.format == Format::Unknown && IsCompressed(head, len)) {
+      found.format = CompressedTar(path) ? Format::Tar : Format::Compressed;
+    } else if (found.format == Format::Unknown && len >= 2 && head[0] == 'M' && head[1] == 'Z') {
+      found = ScanExe(fd, static_cast<std::uint64_t>(st.st_size));
     }
   }
   close(fd);
-  return format;
+  return found;
 }
+
+Format Probe(const std::string& path) { return Locate(path).format; }
 
 }  // namespace engine
