@@ -94,6 +94,7 @@ class Job {
   int firstError_ = 0;
   int stopCode_ = 0;
   std::uint64_t total_ = 0;
+  std::uint64_t lastWritten_ = 0;  // bytes of the last item's data
   std::unique_ptr<ItemSource> source_;
   DirTree tree_;
   std::unique_ptr<OutputFile> out_;
@@ -107,7 +108,7 @@ class Job {
 
 bool Job::Notify(Stage stage, const Item& item, std::uint64_t written, const std::string& dest) {
   if (!progress_) return true;
-  if (progress_(stage, item, written, dest)) return true;
+  if (progress_(stage, item, written, dest) || stage == Stage::Finished) return true;
   Stop(kErrAborted, "stopped by the owner window");
   return false;
 }
@@ -178,6 +179,7 @@ DataResult Job::ReadData(const Entry& entry, OutputFile* out, const std::string&
         }
         return true;
       });
+  lastWritten_ = written;
   switch (rs) {
     case ReadStatus::End:
     case ReadStatus::Ok:
@@ -267,7 +269,7 @@ void Job::ExtractFile(const Entry& entry) {
       break;
   }
   placed_[entry.item.name] = Placed{parts, placedName};
-  Notify(Stage::End, entry.item, entry.item.size, placedPath);
+  Notify(Stage::End, entry.item, lastWritten_, placedPath);
 }
 
 void Job::ExtractDirectory(const Entry& entry) {
@@ -443,6 +445,7 @@ void Job::Extract(const Entry& entry) {
 }
 
 void Job::TestItem(const Entry& entry) {
+  lastWritten_ = 0;
   if (!Notify(Stage::Begin, entry.item, 0, entry.item.name)) return;
   if (entry.kind == EntryKind::File ||
       (entry.kind == EntryKind::Hardlink && entry.sizeKnown && entry.item.size > 0)) {
@@ -453,7 +456,7 @@ void Job::TestItem(const Entry& entry) {
     }
   }
   ++result_.extracted;
-  Notify(Stage::End, entry.item, entry.item.size, entry.item.name);
+  Notify(Stage::End, entry.item, lastWritten_, entry.item.name);
 }
 
 bool Job::OpenSource(Format format, std::uint64_t offset) {

@@ -46,9 +46,14 @@ struct Item {
   std::uint32_t index = 0;
 };
 
+/// Open: the archive was opened (item.name is its path). Begin: before an item (destName
+/// where it is meant to go). Progress: at most once per MiB of an item's data. End: the item
+/// is in place (destName where it went, written its size). Finished: all done (written the
+/// total).
 enum class Stage { Open, Begin, Progress, End, Finished };
 
-/// Called on the calling thread as the work goes; return false to stop.
+/// Called on the calling thread as the work goes; return false to stop (the current item is
+/// not left behind; the result is kErrAborted). The answer to Finished is ignored.
 using ProgressFn = std::function<bool(Stage stage, const Item& item, std::uint64_t written,
                                       const std::string& destName)>;
 

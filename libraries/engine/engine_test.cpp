@@ -320,6 +320,38 @@ TEST(EngineFamilies, FindsTheArchiveInsideASelfExtractingExe) {
   EXPECT_EQ(Extract(t / "plain.exe", t / "plain").code, engine::kErrOpen);
 }
 
+// ---- Names -------------------------------------------------------------------------------
+
+// A ZIP whose raw name is Latin-1 "caf\xe9.txt" (no UTF-8 flag) with a Unicode-path extra
+// field saying "café.txt". Made with Python's zipfile (name "XXXX.txt", extra 0x7075 =
+// version 1, CRC-32 of the raw name, UTF-8 name), then the raw name bytes patched in.
+const char kUnicodePathZip[] =
+    "\x50\x4b\x03\x04\x14\x00\x00\x00\x00\x00\x00\x00\x21\x00\x83\x16\xdc\x8c\x01\x00\x00\x00\x01\x00"
+    "\x00\x00\x08\x00\x12\x00\x63\x61\x66\xe9\x2e\x74\x78\x74\x75\x70\x0e\x00\x01\xd3\x28\x75\x4e\x63"
+    "\x61\x66\xc3\xa9\x2e\x74\x78\x74\x78\x50\x4b\x01\x02\x14\x03\x14\x00\x00\x00\x00\x00\x00\x00\x21"
+    "\x00\x83\x16\xdc\x8c\x01\x00\x00\x00\x01\x00\x00\x00\x08\x00\x12\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00\x80\x01\x00\x00\x00\x00\x63\x61\x66\xe9\x2e\x74\x78\x74\x75\x70\x0e\x00\x01\xd3\x28\x75\x4e"
+    "\x63\x61\x66\xc3\xa9\x2e\x74\x78\x74\x50\x4b\x05\x06\x00\x00\x00\x00\x01\x00\x01\x00\x48\x00\x00"
+    "\x00\x39\x00\x00\x00\x00\x00";
+
+TEST(EngineNames, ZipUnicodePathFieldComesBeforeTheRawName) {
+  TempDir t;
+  WriteFile(t / "u.zip", std::string(kUnicodePathZip, sizeof kUnicodePathZip - 1));
+  const Result r = Extract(t / "u.zip", t / "out");
+  EXPECT_EQ(r.code, engine::kOk) << r.text;
+  EXPECT_EQ(Tree(t / "out"), std::vector<std::string>{"café.txt"});
+}
+
+TEST(EngineNames, UndecodableNamesAreEscapedNotDropped) {
+  TempDir t;
+  WriteTar(t / "odd.tar", {File("\xff\xfe.txt", "a"), File("tab\tname", "b"),
+                           File("\x95\x5c\x8e\xa6\\\x94\x5c\x97\xcd.txt", "c")});
+  const Result r = Extract(t / "odd.tar", t / "out");
+  EXPECT_EQ(r.code, engine::kOk) << r.text;
+  EXPECT_EQ(Tree(t / "out"),
+            (std::vector<std::string>{"%FF%FE.txt", "tab%09name", "表示/", "表示/能力.txt"}));
+}
+
 // ---- Listing, testing, patterns ---------------------------------------------------------
 
 TEST(EngineList, PatternsSelectByNameLastComponentOrFolder) {

@@ -60,6 +60,21 @@ bool ContainsNoCase(const char* text, const char* word) {
   return t.find(word) != std::string::npos;
 }
 
+// libarchive names the method inside its format name: "lha -lh5-", "ZIP 2.0 (deflation)",
+// "CAB 1.3 (MSZIP)". The short name is what listings show.
+std::string MethodName(const char* format) {
+  const std::string name = format ? format : "";
+  const std::size_t lha = name.find(" -l");
+  if (lha != std::string::npos) return name.substr(lha + 1);
+  const std::size_t open = name.find('(');
+  const std::size_t close = name.rfind(')');
+  if (open == std::string::npos || close == std::string::npos || close < open) return name;
+  const std::string inner = name.substr(open + 1, close - open - 1);
+  if (inner == "deflation") return "deflate";
+  if (inner == "uncompressed" || inner == "NONE") return "stored";
+  return inner;
+}
+
 }  // namespace
 
 LibarchiveSource::LibarchiveSource(Format format) : format_(format) {}
@@ -172,7 +187,7 @@ ReadStatus LibarchiveSource::Next(Entry& entry) {
   item.mtime = entry.hasMtime ? archive_entry_mtime(e) : 0;
   item.mode = archive_entry_perm(e) & 07777;
   if (raw_ || item.mode == 0) item.mode = 0644;
-  if (const char* fmt = archive_format_name(a_)) item.method = fmt;
+  item.method = MethodName(archive_format_name(a_));
   const char* hard = archive_entry_hardlink(e);
   switch (archive_entry_filetype(e)) {
     case AE_IFDIR:
