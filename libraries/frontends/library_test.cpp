@@ -316,6 +316,32 @@ TEST_F(Libraries, TestAndListCommandsReportWithoutWriting) {
   }
 }
 
+TEST_F(Libraries, HostileArchivesWriteNothingOutsideTheFolder) {
+  const struct {
+    const char* file;
+    const char* prefix;
+    const char* archive;
+    const char* line;
+  } cases[] = {
+      {"UNLHA32.DLL", "Unlha", "hostile/dotdot.lzh", R"(x -+ -n1 -x1  "{A}" "{D}" )"},
+      {"UNARJ32J.DLL", "Unarj", "hostile/dotdot.arj", R"(x -+ -n1 -x1  "{A}" "{D}" )"},
+      {"UNZIP32.DLL", "UnZip", "hostile/dotdot.zip", R"(-x --i  "{A}" "{D}" )"},
+      {"UNZIP32.DLL", "UnZip", "hostile/backslash.zip", R"(-x -o --i  "{A}" "{D}" )"},
+      {"UNZIP32.DLL", "UnZip", "hostile/symlink.zip", R"(-x -o --i  "{A}" "{D}" )"},
+      {"tar32.dll", "Tar", "hostile/symlink_dotdot.tar", R"(x --overwrite  -f "{A}" -o "{D}" )"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.archive);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "out");
+    std::string text;
+    int code = Run(c.file, c.prefix, Expand(c.line, Fixture(c.archive), Dest() + "out/"), &text);
+    EXPECT_NE(code, engine::kOk) << text;
+    EXPECT_NE(text, "");
+    for (const std::string& f : Extracted()) EXPECT_EQ(f.rfind("out/", 0), 0u) << f;
+  }
+}
+
 TEST_F(Libraries, BadOrUnsupportedLinesAnswerACodeAndAReason) {
   const std::string zip = Fixture("zip/utf8_flag_7zz.zip");
   const struct {
