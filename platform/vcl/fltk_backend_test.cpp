@@ -70,9 +70,10 @@ class XvfbEnvironment : public ::testing::Environment {
 };
 const auto* const kXvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
 
+// <build>/screenshots/<name>.png (the test program lives in <build>/tests).
 std::string ScreenshotPath(const std::string& name) {
-  const char* dir = getenv("PUKONPA_BIN_DIR");
-  std::filesystem::path base = dir ? std::filesystem::path(dir).parent_path() : "/tmp";
+  std::filesystem::path base =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path();
   std::filesystem::create_directories(base / "screenshots");
   return (base / "screenshots" / (name + ".png")).string();
 }

@@ -152,7 +152,6 @@ def folder(c, ox=0.0, oy=0.0, k=1.0):
 
     xs = [p[0] for p in pts]
     ys = [p[1] for p in pts]
-    poly = Canvas.__dict__["polygon"]
 
     def inside(x, y):
         cnt = False
@@ -210,7 +209,7 @@ def burst(c, cx, cy, stage):
         c.line((cx - 2, cy - 8), (cx + 1, cy - 3), 1.0, (60, 30, 30))
         c.line((cx + 1, cy - 3), (cx - 1, cy + 1), 1.0, (60, 30, 30))
         return
-    spread = 1.0 if stage == 2 else 1.7
+    spread = 1.35 if stage == 2 else 1.7
     # glow
     glow = (255, 240, 150, 150) if stage == 2 else (255, 245, 180, 110)
     c.disc(cx, cy, 6 * spread, glow)
@@ -224,7 +223,7 @@ def burst(c, cx, cy, stage):
     # the five panels flung outwards as little pieces
     for i, col in enumerate(PANELS):
         ang = i * 2 * math.pi / 5 + 0.3
-        d = 10.5 * spread if stage == 3 else 11
+        d = 10.5 * spread if stage == 3 else 13
         px, py = cx + math.cos(ang) * d, cy + math.sin(ang) * d
         s = 2.6 if stage == 2 else 2.0
         pts = [(px + math.cos(ang + t) * s, py + math.sin(ang + t) * s) for t in (0, 2.3, 4.0)]
@@ -250,7 +249,7 @@ def main():
     # frame); it turns a fifth per frame, so frames 0 and 5 are the same picture
     for i in range(6):
         c = Canvas(32)
-        ball(c, 16, 18, 9.5, i % 5)
+        ball(c, 16, 20, 9.5, i % 5)
         c.save(out("frame%d.png" % i))
     for stage in (1, 2, 3):
         c = Canvas(32)
