@@ -46,7 +46,9 @@ const char* FamilyName(Family family) {
 }
 
 // Warnings (0x8001 up to the first error code) still mean the work was done.
-bool Succeeded(int code) { return code == engine::kOk || (code > 0x8000 && code < engine::kErrCommand); }
+bool Succeeded(int code) {
+  return code == engine::kOk || (code > 0x8000 && code < engine::kErrCommand);
+}
 
 engine::Command EngineCommand(Action action) {
   switch (action) {

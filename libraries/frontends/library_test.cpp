@@ -190,7 +190,8 @@ TEST_F(Libraries, EachLibraryExtractsWithTheLinesItsDriverSends) {
     ASSERT_FALSE(seen_.empty());
     EXPECT_EQ(seen_.front().state, libapi::kStateBegin);
     auto count = [&](int state) {
-      return std::count_if(seen_.begin(), seen_.end(), [&](const Seen& s) { return s.state == state; });
+      return std::count_if(seen_.begin(), seen_.end(),
+                           [&](const Seen& s) { return s.state == state; });
     };
     EXPECT_GE(count(libapi::kStateBegin), static_cast<long>(c.files.size()));
     EXPECT_EQ(count(libapi::kStateBegin), count(libapi::kStateEnd));

@@ -127,7 +127,7 @@ ParsedCommand ParseLha(std::vector<Token> items) {
     cmd.action = Action::Test;
   } else if (c == "l" || c == "L" || c == "v" || c == "V") {
     cmd.action = Action::List;
-  } else if (c.size() == 1 && std::string_view("aAuUmMfFdDsScC").find(c[0]) != std::string_view::npos) {
+  } else if (c.size() == 1 && std::string_view("aAuUmMfFdDsScC").find(c[0]) != c.npos) {
     cmd.action = Action::NotSupported;
   } else {
     return Fail("unknown command \"" + c + "\"");

@@ -95,7 +95,8 @@ const Case kCases[] = {
     {Family::Tar, R"(x --use-directory=1 -z9  -f "/w/s.tgz" -o "/w/out/" "docs/a.txt" "b.txt" )",
      Action::Extract, "/w/s.tgz", "/w/out/", {"docs/a.txt", "b.txt"}, {}, true, false},
     {Family::Tar,
-     R"(x -AH -I --display-dialog=0 -g --check-all-path=0 --use-directory=0 -B9 --overwrite  -f "/w/s.tbz" -o "/w/o/" )",
+     "x -AH -I --display-dialog=0 -g --check-all-path=0 --use-directory=0 -B9 --overwrite  "
+     R"(-f "/w/s.tbz" -o "/w/o/" )",
      Action::Extract, "/w/s.tbz", "/w/o/", {}, {}, false, true},
     {Family::Tar, R"(x  -f "/w/s.tar" "a.txt")", Action::Extract, "/w/s.tar", "", {"a.txt"}, {},
      true, false},

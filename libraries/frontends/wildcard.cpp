@@ -14,7 +14,8 @@ std::vector<char32_t> Decode(std::string_view s) {
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
     unsigned char c = static_cast<unsigned char>(s[i]);
-    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    std::size_t len =
+        c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
     bool ok = len != 0 && i + len <= s.size();
     for (std::size_t k = 1; ok && k < len; ++k) {
       ok = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
