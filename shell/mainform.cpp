@@ -109,7 +109,7 @@ TMainForm::TMainForm(TComponent* Owner, std::vector<std::string> Params)
   ProgrammerURL =
       PlaceLink(this, GroupBox4, 80, 160, 201, "https://pukonpa.example/", clBlue);
   ProgrammerMail =
-      PlaceLink(this, GroupBox4, 80, 176, 109, "mailto:dev@pukonpa.example", clGreen);
+      PlaceLink(this, GroupBox4, 80, 176, 109, "mailto:pukonpa", clGreen);
   ProgrammerMail->SetHotColor(clLime);
   Label6 = Place<TLabel>(this, GroupBox4, 72, 80, 173, 12, "画像: pukonpa プロジェクト");
   URLLabel1 = PlaceLink(this, GroupBox4, 80, 96, 162, "https://pukonpa.example/art", clBlue);
