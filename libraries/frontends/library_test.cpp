@@ -25,20 +25,24 @@ const std::string kFixtures = PUKONPA_TEST_SOURCE_DIR "/tests/fixtures/";
 
 std::string Fixture(const std::string& name) { return kFixtures + name; }
 
-// A RAR archive made for the test, as no Debian tool writes RAR.
+// A RAR archive made for the test, as no Debian tool writes RAR; removed when the test
+// program ends.
 std::string RarFixture() {
-  static const std::string path = [] {
-    std::string p = (fs::temp_directory_path() / ("pukonpa_fe_" + std::to_string(::getpid()) +
-                                                   ".rar")).string();
-    std::vector<rarwriter::Entry> entries(2);
-    entries[0].name = "readme.txt";
-    entries[0].data = std::string(3031, 'r');
-    entries[1].name = "sub/a.txt";
-    entries[1].data = "a";
-    std::ofstream(p, std::ios::binary) << rarwriter::WriteRar5(entries);
-    return p;
-  }();
-  return path;
+  struct Made {
+    std::string path = (fs::temp_directory_path() /
+                        ("pukonpa_fe_" + std::to_string(::getpid()) + ".rar")).string();
+    Made() {
+      std::vector<rarwriter::Entry> entries(2);
+      entries[0].name = "readme.txt";
+      entries[0].data = std::string(3031, 'r');
+      entries[1].name = "sub/a.txt";
+      entries[1].data = "a";
+      std::ofstream(path, std::ios::binary) << rarwriter::WriteRar5(entries);
+    }
+    ~Made() { fs::remove(path); }
+  };
+  static const Made made;
+  return made.path;
 }
 
 template <typename F>
