@@ -102,6 +102,7 @@ class FormWindow : public Fl_Double_Window {
   FormWindow(FltkBackend& backend, TForm& form);
   void draw() override;
   int handle(int event) override;
+  void resize(int x, int y, int w, int h) override;
 
  private:
   FltkBackend& backend_;
@@ -354,6 +355,14 @@ FormWindow::FormWindow(FltkBackend& backend, TForm& form)
 void FormWindow::draw() {
   FltkCanvas canvas(backend_);
   form_.PaintAll(canvas);
+}
+
+// The window manager may place or move the window: the form follows, so that its screen
+// coordinates (ScreenToClient, ClientOrigin) stay true.
+void FormWindow::resize(int x, int y, int w, int h) {
+  Fl_Double_Window::resize(x, y, w, h);
+  if (form_.Left() != x || form_.Top() != y)
+    form_.SetBounds(x, y, form_.Width(), form_.Height());
 }
 
 int FormWindow::handle(int event) {

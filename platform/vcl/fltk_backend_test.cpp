@@ -250,6 +250,23 @@ TEST_F(FltkBackendTest, RealPointerInputReachesTheControls) {
   EXPECT_EQ(cursor.X, 5);
 }
 
+TEST_F(FltkBackendTest, AMovedWindowKeepsItsControlsScreenCoordinatesTrue) {
+  SmallForm w;
+  w.form.Show();
+  Settle();
+  Shell("xdotool search --class pukonpa windowmove 40 60");
+  Settle(200);
+  EXPECT_EQ(w.form.Left(), 40);
+  EXPECT_EQ(w.form.Top(), 60);
+  TPoint at = w.heading->ClientToScreen({3, 4});
+  Shell("xdotool mousemove " + std::to_string(at.X) + " " + std::to_string(at.Y));
+  Settle(150);
+  TPoint local = w.heading->ScreenToClient(Mouse.CursorPos());
+  EXPECT_EQ(local.X, 3);
+  EXPECT_EQ(local.Y, 4);
+  EXPECT_EQ(w.form.HotControl(), w.heading);
+}
+
 TEST_F(FltkBackendTest, ErrorDisplayIsAModalBoxThatTerminationCloses) {
   TForm main(nullptr);
   TPicture shot;
