@@ -53,7 +53,7 @@ std::string NumberedName(const std::string& name, unsigned n) {
   return name.substr(0, dot) + suffix + name.substr(dot);
 }
 
-OutputFile::OutputFile() : buffer_(kBufferSize) {}
+OutputFile::OutputFile(bool unnamedTemp) : unnamedTemp_(unnamedTemp), buffer_(kBufferSize) {}
 
 OutputFile::~OutputFile() { Discard(); }
 
@@ -62,7 +62,7 @@ bool OutputFile::Create(int dirfd) {
   dirfd_ = dirfd;
   bufferStart_ = end_ = finalSize_ = 0;
   err_ = 0;
-  fd_ = openat(dirfd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  fd_ = unnamedTemp_ ? openat(dirfd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600) : -1;
   if (fd_ < 0) {
     // File systems without unnamed temporary files: a named one, never an existing name.
     for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {

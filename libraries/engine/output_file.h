@@ -17,7 +17,9 @@ enum class Placement { New, Replaced, Renamed, Identical, Failed };
 /// One object serves every file of a run, so that its buffer is allocated once.
 class OutputFile {
  public:
-  OutputFile();
+  /// `unnamedTemp` false: always a named temporary file, as on file systems without
+  /// O_TMPFILE (tests use it to reach that path).
+  explicit OutputFile(bool unnamedTemp = true);
   ~OutputFile();  ///< discards an uncommitted file
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -44,6 +46,7 @@ class OutputFile {
   bool SameContent(const std::string& name);
   bool LinkAsTemp();
 
+  bool unnamedTemp_ = true;
   int dirfd_ = -1;
   int fd_ = -1;
   std::string tempName_;  // empty for an unnamed O_TMPFILE
