@@ -60,6 +60,13 @@ std::string Join(const std::vector<std::string>& parts, std::size_t count) {
   return out;
 }
 
+// How hard links name their targets: "./a/b" and "a/b" are the same item.
+std::string LinkKey(const std::string& name) {
+  std::vector<std::string> parts;
+  std::string why;
+  return SplitTarget(name, parts, why) ? Join(parts, parts.size()) : name;
+}
+
 enum class DataResult { Ok, ItemError, Fatal, WriteError, Aborted };
 
 // One run of a request: reads the items in order and lists, tests or extracts each.
@@ -103,7 +110,7 @@ class Job {
     std::vector<std::string> folder;
     std::string name;
   };
-  std::unordered_map<std::string, Placed> placed_;  // item name -> where it went
+  std::unordered_map<std::string, Placed> placed_;  // LinkKey(item name) -> where it went
 };
 
 bool Job::Notify(Stage stage, const Item& item, std::uint64_t written, const std::string& dest) {
@@ -268,7 +275,7 @@ void Job::ExtractFile(const Entry& entry) {
       ++result_.extracted;
       break;
   }
-  placed_[entry.item.name] = Placed{parts, placedName};
+  placed_[LinkKey(entry.item.name)] = Placed{parts, placedName};
   Notify(Stage::End, entry.item, lastWritten_, placedPath);
 }
 
@@ -367,7 +374,7 @@ void Job::ExtractHardlink(const Entry& entry) {
   const std::string name = parts.back();
   parts.pop_back();
   // Only to a file this run put in place: never to anything else on the disk.
-  const auto it = placed_.find(entry.hardlinkTarget);
+  const auto it = placed_.find(LinkKey(entry.hardlinkTarget));
   if (it == placed_.end()) {
     ++result_.failed;
     Problem(kErrUnsafe, "skipped hard link: " + entry.item.name + " (its target " +
@@ -406,7 +413,7 @@ void Job::ExtractHardlink(const Entry& entry) {
     return;
   }
   ++result_.extracted;
-  placed_[entry.item.name] = Placed{parts, placed};
+  placed_[LinkKey(entry.item.name)] = Placed{parts, placed};
   Notify(Stage::End, entry.item, 0, DestPath(parts, placed));
 }
 

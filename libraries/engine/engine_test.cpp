@@ -494,7 +494,7 @@ TEST(EngineSafety, LinksAreKeptOnlyInsideAndNeverWrittenThrough) {
             Link("in", "sub"),                 // kept, then written through:
             File("in/evil.txt", "evil\n"),
             Hard("hard", "../secret"),         // hard link to a file outside
-            Hard("hard2", "sub/file.txt"),     // hard link to an extracted file: kept
+            Hard("hard2", "./sub/file.txt"),   // hard link to an extracted file: kept
             Fifo("fifo")});
   const Result r = Extract(t / "links.tar", t / "dest");
   EXPECT_EQ(r.code, engine::kErrUnsafe) << r.text;
