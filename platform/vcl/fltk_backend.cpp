@@ -1,5 +1,6 @@
 #include "platform/vcl/fltk_backend.h"
 
+#include <chrono>
 #include <deque>
 #include <map>
 #include <vector>
@@ -164,10 +165,17 @@ class FltkBackend : public Backend {
   }
 
   void Pump(std::chrono::milliseconds maxWait) override {
-    if (maxWait.count() > 0)
+    const auto now = std::chrono::steady_clock::now();
+    if (maxWait.count() > 0) {
       Fl::wait(double(maxWait.count()) / 1000.0);
-    else
+    } else if (now - lastCheck_ >= kPaintInterval) {
+      // A flood of progress notifications calls this thousands of times a second: looking
+      // for input and drawing at most once per interval keeps each call cheap.
       Fl::check();
+    } else {
+      return;
+    }
+    lastCheck_ = now;
     Deliver();
     Fl::flush();
   }
@@ -306,6 +314,8 @@ class FltkBackend : public Backend {
     win->cursor(hot && hot->Cursor() == crHandPoint ? FL_CURSOR_HAND : FL_CURSOR_DEFAULT);
   }
 
+  static constexpr std::chrono::milliseconds kPaintInterval{20};
+  std::chrono::steady_clock::time_point lastCheck_;
   std::map<TForm*, FormWindow*> windows_;
   std::deque<InputEvent> queue_;
   std::map<std::uint64_t, CachedImage> images_;
