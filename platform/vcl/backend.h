@@ -32,7 +32,7 @@ class Backend {
   virtual void IconChanged() {}
 
   /// Waits up to `maxWait` for input (not at all for zero), then handles all pending input
-  /// and drawing. Input reaches the forms' Handle... calls from here, outside any toolkit
+  /// and drawing (with zero, a backend may skip both when it did them moments ago). Input reaches the forms' Handle... calls from here, outside any toolkit
   /// callback.
   virtual void Pump(std::chrono::milliseconds maxWait) = 0;
   /// Draws what is invalidated, without reading input.

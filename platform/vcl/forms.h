@@ -149,7 +149,8 @@ class TApplication : public TComponent {
   /// once when there is no main form.
   void Run();
   /// Handles pending input and paint and fires each due timer once, then returns without
-  /// waiting. Cheap when nothing is pending.
+  /// waiting. Cheap: on screen, input and drawing are looked at most every 20 ms, so a
+  /// flood of calls costs little (a change shows at the first call after that).
   void ProcessMessages();
   /// Waits until input arrives or a timer falls due, then handles as ProcessMessages.
   void HandleMessage();
