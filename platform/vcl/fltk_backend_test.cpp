@@ -285,5 +285,31 @@ TEST_F(FltkBackendTest, ErrorDisplayIsAModalBoxThatTerminationCloses) {
   EXPECT_FALSE(shot.Empty());
 }
 
+TEST_F(FltkBackendTest, MessageBoxClosesWithEnterOrAClickOnOK) {
+  for (const char* press : {"key Return", "click 1"}) {
+    std::string info;
+    TTimer timer(nullptr);
+    timer.SetInterval(400);
+    timer.SetOnTimer([&](TComponent*) {
+      timer.SetEnabled(false);
+      // The OK button sits centred near the bottom of the box.
+      info = Shell("xwininfo -name 'caption'");
+      auto number = [&](const std::string& key) {
+        auto at = info.find(key);
+        return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + key.size());
+      };
+      const int x = number("Absolute upper-left X:"), y = number("Absolute upper-left Y:");
+      const int w = number("Width:"), h = number("Height:");
+      Shell("xdotool mousemove " + std::to_string(x + w / 2) + " " +
+            std::to_string(y + h - 12 - 11) + " " + press);
+    });
+    TTimer giveUp(nullptr);  // a box that does not close ends the test as a failure
+    giveUp.SetInterval(3000);
+    giveUp.SetOnTimer([](TComponent*) { Application.Terminate(); });
+    EXPECT_EQ(MessageBox(0, "text", "caption", MB_OK), 1) << press;
+    EXPECT_FALSE(Application.Terminated()) << press;
+  }
+}
+
 }  // namespace
 }  // namespace platform
