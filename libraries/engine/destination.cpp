@@ -13,6 +13,7 @@ namespace engine {
 namespace {
 
 constexpr unsigned kMaxNumbered = 100000;
+constexpr std::size_t kMaxRemembered = 50000;
 
 std::string Join(const std::vector<std::string>& parts) {
   std::string out;
@@ -83,7 +84,10 @@ Outcome Destination::FolderOf(const Target& target, int& fd) {
 
 void Destination::Remember(const std::string& member, const Target& target,
                            const std::string& name) {
-  placed_[MemberKey(member)] = Target{target.folder, name};
+  if (placed_.size() >= kMaxRemembered) return;
+  std::vector<std::string> parts = target.folder;
+  parts.push_back(name);
+  placed_[MemberKey(member)] = Join(parts);
 }
 
 Outcome Destination::BeginFile(const Target& target) {
@@ -182,9 +186,16 @@ Outcome Destination::Hardlink(const Entry& entry, const Target& target) {
   if (it == placed_.end()) {
     return Refused("its target " + entry.hardlinkTarget + " was not extracted here");
   }
-  const Target source = it->second;
+  // A path this destination made itself, so it always splits.
+  std::vector<std::string> parts;
+  std::string unused;
+  SplitTarget(it->second, parts, unused);
+  Target source;
+  source.name = parts.back();
+  parts.pop_back();
+  source.folder = std::move(parts);
   int srcfd = -1;
-  Outcome o = FolderOf(Target{source.folder, source.name}, srcfd);
+  Outcome o = FolderOf(source, srcfd);
   if (o.kind != Outcome::Placed) return o;
   const int srcDup = dup(srcfd);  // the folder cache may close it while opening the other
   int dirfd = -1;

@@ -72,7 +72,9 @@ class Destination {
   mode_t umask_;
   DirTree tree_;
   OutputFile out_;
-  std::unordered_map<std::string, Target> placed_;  // member name, normalised -> where it went
+  // Files placed so far, for hard links: member name, normalised -> "folder/name" placed.
+  // Bounded, so that memory stays small on archives of millions of files.
+  std::unordered_map<std::string, std::string> placed_;
 };
 
 }  // namespace engine

@@ -19,6 +19,7 @@ namespace engine {
 namespace {
 
 constexpr std::uint64_t kProgressStep = 1 << 20;
+constexpr std::size_t kMaxReportLines = 1000;
 
 bool DiskFull(int err) { return err == ENOSPC || err == EDQUOT || err == EFBIG; }
 
@@ -57,6 +58,7 @@ class Job {
 
  private:
   bool Notify(Stage stage, const Item& item, std::uint64_t written, const std::string& dest);
+  void Line(const std::string& line);
   void Problem(int code, const std::string& line);
   void Stop(int code, const std::string& line);
   bool OpenSource(Format format, std::uint64_t offset);
@@ -78,6 +80,7 @@ class Job {
   int stopCode_ = 0;
   std::uint64_t total_ = 0;
   std::uint64_t lastWritten_ = 0;  // bytes of the last item's data
+  std::size_t lines_ = 0;          // detail lines reported so far
   std::unique_ptr<ItemSource> source_;
   std::unique_ptr<Destination> dest_;  // made at the first item to extract
 };
@@ -89,16 +92,22 @@ bool Job::Notify(Stage stage, const Item& item, std::uint64_t written, const std
   return false;
 }
 
-void Job::Problem(int code, const std::string& line) {
-  if (firstError_ == 0) firstError_ = code;
+void Job::Line(const std::string& line) {
+  // The report stays small however many items there are; the counts say the rest.
+  if (++lines_ > kMaxReportLines) return;
   result_.text += line;
   result_.text += '\n';
 }
 
+void Job::Problem(int code, const std::string& line) {
+  if (firstError_ == 0) firstError_ = code;
+  Line(line);
+}
+
 void Job::Stop(int code, const std::string& line) {
   if (stopCode_ == 0) stopCode_ = code;
-  result_.text += line;
-  result_.text += '\n';
+  lines_ = 0;  // why the work stopped is always told
+  Line(line);
 }
 
 DataResult Job::ReadData(const Entry& entry, OutputFile* out, const std::string& dest) {
@@ -194,12 +203,12 @@ void Job::Report(const Entry& entry, const Target& target, const Outcome& outcom
       return;
     case Outcome::Identical:
       ++result_.skipped;
-      result_.text += "skipped (identical one exists): " + placed + "\n";
+      Line("skipped (identical one exists): " + placed);
       break;
     case Outcome::Renamed:
       ++result_.renamed;
       ++result_.extracted;
-      result_.text += "renamed: " + path + " -> " + placed + "\n";
+      Line("renamed: " + path + " -> " + placed);
       break;
     case Outcome::Placed:
       if (counts) ++result_.extracted;
