@@ -4,6 +4,7 @@
 // <build>/screenshots/ for a person to look at.
 #include "platform/vcl/fltk_backend.h"
 
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -109,6 +110,37 @@ bool HasDarkPixel(const TPicture& p, const TRect& r) {
       if (GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100) return true;
     }
   return false;
+}
+
+// The forms' font must find the IPA font that has its metrics, not some fallback face.
+TEST(FontAlias, WindowsJapaneseFontsResolveToTheIpaFonts) {
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  ASSERT_TRUE(FcConfigParseAndLoadFromMemory(
+      config, reinterpret_cast<const FcChar8*>(FontAliasConfig()), FcTrue));
+  const struct {
+    const char* family;
+    const char* expected;
+  } cases[] = {{"ＭＳ Ｐゴシック", "IPAPGothic"}, {"ＭＳ ゴシック", "IPAGothic"}};
+  for (const auto& c : cases) {
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(c.family));
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result;
+    FcPattern* match = FcFontMatch(config, pattern, &result);
+    FcChar8* family = nullptr;
+    ASSERT_TRUE(match);
+    FcPatternGetString(match, FC_FAMILY, 0, &family);
+    EXPECT_STREQ(reinterpret_cast<const char*>(family), c.expected) << c.family;
+    FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+  }
+  FcConfigDestroy(config);
+}
+
+TEST(FontAlias, FltkNamesCarryTheirStyleInTheFirstCharacter) {
+  EXPECT_EQ(FltkFontName("IPAPGothic", 0), " IPAPGothic");
+  EXPECT_EQ(FltkFontName("IPAPGothic", fsBold), "BIPAPGothic");
+  EXPECT_EQ(FltkFontName("IPAPGothic", fsBold | fsItalic), "PIPAPGothic");
 }
 
 class FltkBackendTest : public ::testing::Test {
