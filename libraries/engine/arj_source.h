@@ -26,6 +26,7 @@ class ArjSource : public ItemSource {
   ReadStatus ReadData(const BlockSink& sink) override;
   std::string Error() const override { return error_; }
   bool LastErrorWasCrc() const override { return crc_; }
+  bool HardlinksPossible() const override { return false; }
 
  private:
   ReadStatus Fail();

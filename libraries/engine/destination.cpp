@@ -84,7 +84,7 @@ Outcome Destination::FolderOf(const Target& target, int& fd) {
 
 void Destination::Remember(const std::string& member, const Target& target,
                            const std::string& name) {
-  if (placed_.size() >= kMaxRemembered) return;
+  if (!hardlinks_ || placed_.size() >= kMaxRemembered) return;
   std::vector<std::string> parts = target.folder;
   parts.push_back(name);
   placed_[MemberKey(member)] = Join(parts);

@@ -38,6 +38,9 @@ class Destination {
 
   /// Opens the folder, creating it when missing.
   bool Open(std::string& error);
+  /// Whether files placed are remembered as targets for hard links (formats without hard
+  /// links need not spend the memory).
+  void SetHardlinks(bool possible) { hardlinks_ = possible; }
 
   /// Where the member `name` lands; false with `why` when the name would lead out.
   bool TargetOf(const std::string& name, Target& target, std::string& why) const;
@@ -69,6 +72,7 @@ class Destination {
   std::string dir_;
   bool useFolders_;
   bool overwrite_;
+  bool hardlinks_ = true;
   mode_t umask_;
   DirTree tree_;
   OutputFile out_;

@@ -225,6 +225,7 @@ void Job::Extract(const Entry& entry) {
       Stop(kErrWrite, error);
       return;
     }
+    dest_->SetHardlinks(source_->HardlinksPossible());
   }
   if (entry.kind == EntryKind::Directory && !req_.useFolders) return;
   if (entry.kind == EntryKind::Special) {

@@ -218,6 +218,12 @@ ReadStatus LibarchiveSource::Next(Entry& entry) {
   return ReadStatus::Ok;
 }
 
+bool LibarchiveSource::HardlinksPossible() const {
+  const int base = archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK;
+  return base == ARCHIVE_FORMAT_TAR || base == ARCHIVE_FORMAT_CPIO ||
+         archive_format(a_) == ARCHIVE_FORMAT_RAR_V5;
+}
+
 ReadStatus LibarchiveSource::ReadData(const BlockSink& sink) {
   for (;;) {
     const void* data = nullptr;

@@ -28,6 +28,7 @@ class LibarchiveSource : public ItemSource {
   ReadStatus ReadData(const BlockSink& sink) override;
   std::string Error() const override { return error_; }
   bool LastErrorWasCrc() const override { return crc_; }
+  bool HardlinksPossible() const override;
 
   /// Reading from an offset: the file, and where the archive starts in it (for the read
   /// callbacks).

@@ -51,6 +51,8 @@ class ItemSource {
   virtual std::string Error() const = 0;
   /// True when the last ItemError was a check-value mismatch rather than another fault.
   virtual bool LastErrorWasCrc() const = 0;
+  /// True when the archive's format can hold hard links (known once a header was read).
+  virtual bool HardlinksPossible() const = 0;
 };
 
 }  // namespace engine
