@@ -63,24 +63,30 @@ struct Request {
   Command command = Command::Extract;
   std::string archive;                 ///< path of the archive
   std::string destDir;                 ///< destination folder; empty: the current folder
-  std::vector<std::string> patterns;   ///< names or wildcards; empty: every item
+  /// Names or wildcards (* ?) matched against each decoded name, its last component (a
+  /// pattern without "/") and the folders holding it; "\\" counts as "/". Empty: every item.
+  std::vector<std::string> patterns;
   bool useFolders = true;              ///< false: every file goes straight into destDir
-  bool overwrite = false;              ///< replace existing files instead of renaming
-  Format format = Format::Unknown;     ///< Unknown: detect from the content
+  /// Without it nothing existing is touched: identical content is skipped, different content
+  /// extracted as "name (2).ext". With it files are replaced whole (never written through).
+  bool overwrite = false;
+  Format format = Format::Unknown;     ///< readers to use; Unknown: detect from the content
 };
 
 struct Result {
   int code = kOk;
-  std::string text;                    ///< readable report (what was written, renamed, skipped)
+  std::string text;                    ///< readable report (renamed, skipped, refused, counts)
   std::vector<Item> items;             ///< Command::List: the matching items
+  /// Files and links written (Test: items checked), of those renamed, left as identical,
+  /// and items that failed or were refused.
   unsigned extracted = 0, renamed = 0, skipped = 0, failed = 0;
 };
 
 /// Runs one request; never throws.
 Result Run(const Request& request, const ProgressFn& progress = {});
 
-/// Detects the family from the first bytes of the file only; Unknown for anything else
-/// (quickly, without reading the whole file).
+/// Detects the family from the first bytes of the file only (for a self-extracting .exe a
+/// bounded scan); Unknown for anything else, quickly, without reading the whole file.
 Format Probe(const std::string& path);
 
 }  // namespace engine

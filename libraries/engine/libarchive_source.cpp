@@ -40,8 +40,7 @@ la_int64_t WindowSeek(struct archive*, void* data, la_int64_t offset, int whence
 }
 la_int64_t WindowSkip(struct archive*, void* data, la_int64_t request) {
   auto* w = static_cast<LibarchiveSource::Window*>(data);
-  const off_t here = lseek(w->fd, 0, SEEK_CUR);
-  return here >= 0 && lseek(w->fd, request, SEEK_CUR) >= 0 ? request : 0;
+  return lseek(w->fd, request, SEEK_CUR) >= 0 ? request : 0;
 }
 
 bool EndsWithNoCase(const std::string& s, const char* suffix) {
