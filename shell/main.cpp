@@ -1,5 +1,6 @@
 // pukonpa: extracts the archives given as arguments, each into its own folder; without
 // arguments it shows its about window.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,12 @@ int main(int argc, char** argv) {
     params.push_back(std::move(arg));
   }
 
+  // Without a display the about window could be neither seen nor closed: say so and end,
+  // rather than wait for ever.
+  if (params.empty() && Application.Headless()) {
+    std::fputs("ぷこんぱ: 画面を開けないため、バージョン情報を表示できません。\n", stderr);
+    return 1;
+  }
   if (!params.empty()) {
     Application.SetShowMainForm(false);
     shell::PForm = new shell::TPForm(&Application);

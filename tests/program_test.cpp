@@ -89,6 +89,13 @@ TEST_F(ProgramTest, NoExistingArgumentEndsAtOnce) {
   EXPECT_EQ(err, "");
 }
 
+// The about window cannot be shown or closed without a display: the program says so and ends.
+TEST_F(ProgramTest, WithoutArgumentsOrDisplayItEndsAtOnce) {
+  ASSERT_TRUE(Run(kProgram, {}));
+  EXPECT_EQ(exitCode, 1);
+  EXPECT_EQ(err, "ぷこんぱ: 画面を開けないため、バージョン情報を表示できません。\n");
+}
+
 // A copy of the program whose folder lacks CAB32.DLL: the library-missing message, with the
 // added ".", and the arguments after the cabinet are not processed.
 TEST_F(ProgramTest, MissingLibraryStopsTheBatchWithItsMessage) {
