@@ -64,7 +64,7 @@ struct Request {
   std::string archive;                 ///< path of the archive
   std::string destDir;                 ///< destination folder; empty: the current folder
   /// Names or wildcards (* ?) matched against each decoded name, its last component (a
-  /// pattern without "/") and the folders holding it; "\\" counts as "/". Empty: every item.
+  /// pattern without "/") and the folders holding it; "\" counts as "/". Empty: every item.
   std::vector<std::string> patterns;
   bool useFolders = true;              ///< false: every file goes straight into destDir
   /// Without it nothing existing is touched: identical content is skipped, different content

@@ -352,6 +352,23 @@ TEST(EngineNames, UndecodableNamesAreEscapedNotDropped) {
             (std::vector<std::string>{"%FF%FE.txt", "tab%09name", "表示/", "表示/能力.txt"}));
 }
 
+// gcab flags CP932 names as UTF-8; libarchive then loses them. Made from the fixture whose
+// flags were cleared, by setting the flag (0x80 in the attributes before each name) again.
+TEST(EngineNames, CabinetNamesFalselyFlaggedUtf8AreStillDecoded) {
+  TempDir t;
+  std::string cab = ReadFile(Fixture("cab/stored_cp932.cab"));
+  for (const std::string& name : {std::string("\x95\x5c\x8e\xa6.txt"),
+                                  std::string("\x83\x5c\x83\x74\x83\x67\\\x94\x5c\x97\xcd.txt")}) {
+    const std::size_t at = cab.find(name + '\0');
+    ASSERT_NE(at, std::string::npos);
+    cab[at - 2] = static_cast<char>(cab[at - 2] | 0x80);
+  }
+  WriteFile(t / "flagged.cab", cab);
+  const Result r = Extract(t / "flagged.cab", t / "out");
+  EXPECT_EQ(r.code, engine::kOk) << r.text;
+  ExpectCommonSet(t / "out");
+}
+
 // ---- Listing, testing, patterns ---------------------------------------------------------
 
 TEST(EngineList, PatternsSelectByNameLastComponentOrFolder) {

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cab_names.h"
+
 namespace engine {
 
 namespace {
@@ -161,6 +163,21 @@ std::string LibarchiveSource::SingleFileName() const {
   return names_.Decode(base) + ".out";
 }
 
+std::string LibarchiveSource::LostName() {
+  // libarchive gives no name when it cannot convert one (a name flagged as UTF-8 that is
+  // not); for a cabinet the stored bytes are read back, for others a numbered name stands in.
+  if (archive_format(a_) == ARCHIVE_FORMAT_CAB) {
+    if (!cabNamesRead_) {
+      cabNames_ = ReadCabNames(path_, window_.base);
+      cabNamesRead_ = true;
+    }
+    if (index_ < cabNames_.size() && !cabNames_[index_].empty()) {
+      return names_.Decode(cabNames_[index_]);
+    }
+  }
+  return "%3F" + std::to_string(index_ + 1);
+}
+
 ReadStatus LibarchiveSource::Next(Entry& entry) {
   struct archive_entry* e = nullptr;
   const int rc = archive_read_next_header(a_, &e);
@@ -178,7 +195,8 @@ ReadStatus LibarchiveSource::Next(Entry& entry) {
   entry = Entry{};
   Item& item = entry.item;
   const char* name = archive_entry_pathname(e);
-  item.name = raw_ ? SingleFileName() : names_.Decode(name ? name : "");
+  item.name = raw_ ? SingleFileName() : name ? names_.Decode(name) : LostName();
+  ++index_;
   while (item.name.size() > 1 && item.name.back() == '/') item.name.pop_back();
   entry.sizeKnown = archive_entry_size_is_set(e) != 0;
   item.size = entry.sizeKnown ? static_cast<std::uint64_t>(archive_entry_size(e)) : 0;

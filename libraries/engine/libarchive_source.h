@@ -41,6 +41,7 @@ class LibarchiveSource : public ItemSource {
  private:
   ReadStatus Fail(int rc);
   std::string SingleFileName() const;
+  std::string LostName();
 
   Format format_;
   struct archive* a_ = nullptr;
@@ -50,7 +51,10 @@ class LibarchiveSource : public ItemSource {
   bool first_ = true;
   bool raw_ = false;   // a single compressed file: one item named after the archive
   Window window_;
-  mutable NameDecoder names_;  // keeps its converter state between names
+  mutable NameDecoder names_;
+  std::size_t index_ = 0;                 // headers read so far
+  std::vector<std::string> cabNames_;     // stored names, read when libarchive lost one
+  bool cabNamesRead_ = false;  // keeps its converter state between names
 };
 
 }  // namespace engine
