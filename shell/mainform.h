@@ -40,10 +40,16 @@ class TMainForm : public platform::TForm {
   /// Closes the about window.
   void Button2Click(platform::TComponent* Sender);
 
+  /// The argument being processed, after ExpandLongPathName.
   std::string CurrentFile;
+  /// Tick of the animation cycle, 0..11.
   int AnimationStep = 0;
+  /// True once the batch loop is over, however it ended.
   bool BatchDone = false;
+  /// PForm's Image1..Image9 (batch mode only).
   std::array<platform::TImage*, 9> Frames{};
+
+  // The about window's controls, in creation order; Timer1 drives PForm's animation.
 
   platform::TPageControl* PageControl1;
   platform::TTabSheet* TabSheet4;
