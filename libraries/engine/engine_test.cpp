@@ -369,6 +369,69 @@ TEST(EngineNames, CabinetNamesFalselyFlaggedUtf8AreStillDecoded) {
   ExpectCommonSet(t / "out");
 }
 
+// Stored LZH members built here, for name encodings jlha does not write: level 0 with raw
+// name bytes, level 2 with UTF-16 name (0x44) and folder (0x45) extended headers.
+std::uint16_t Crc16(const std::string& data) {
+  std::uint16_t crc = 0;
+  for (unsigned char c : data) {
+    crc ^= c;
+    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
+  }
+  return crc;
+}
+std::string Le(std::uint32_t v, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+  return out;
+}
+std::string LzhLevel0(const std::string& name, const std::string& data) {
+  const std::string body = "-lh0-" + Le(data.size(), 4) + Le(data.size(), 4) + Le(0x58221882, 4) +
+                           "\x20" + std::string(1, '\0') + static_cast<char>(name.size()) + name +
+                           Le(Crc16(data), 2);
+  unsigned sum = 0;
+  for (unsigned char c : body) sum += c;
+  return static_cast<char>(body.size()) + std::string(1, static_cast<char>(sum & 0xFF)) + body + data;
+}
+std::string Utf16(const std::u16string& s) {
+  std::string out;
+  for (char16_t c : s) out += Le(c, 2);
+  return out;
+}
+std::string LzhLevel2Unicode(const std::u16string& name, const std::u16string& folder,
+                             const std::string& data) {
+  auto ext = [](int type, const std::string& d) { return Le(3 + d.size(), 2) + static_cast<char>(type) + d; };
+  const std::string base = "-lh0-" + Le(data.size(), 4) + Le(data.size(), 4) + Le(1704164645, 4) +
+                           "\x20\x02" + Le(Crc16(data), 2) + "W";
+  std::string exts = ext(0x00, Le(0, 2)) + ext(0x44, Utf16(name));
+  if (!folder.empty()) exts += ext(0x45, Utf16(folder));
+  std::string header = Le(0, 2) + base + exts + Le(0, 2);
+  header.replace(0, 2, Le(header.size(), 2));
+  header.replace(2 + base.size() + 3, 2, Le(Crc16(header), 2));  // the header's own CRC
+  return header + data;
+}
+
+TEST(EngineNames, LhaNamesInCp932Utf8OrUnicodeHeaders) {
+  TempDir t;
+  WriteFile(t / "cp932.lzh", LzhLevel0("\x95\x5c\x8e\xa6.txt", "a") +
+                                 LzhLevel0("\x83\x5c\x83\x74\x83\x67\\\x94\x5c\x97\xcd.txt", "b") +
+                                 std::string(1, '\0'));
+  WriteFile(t / "utf8.lzh", LzhLevel0("表示.txt", "a") + LzhLevel0("ソフト\\能力.txt", "b") +
+                                std::string(1, '\0'));
+  WriteFile(t / "utf16.lzh", LzhLevel2Unicode(u"表示.txt", u"", "a") +
+                                 LzhLevel2Unicode(u"能力.txt", u"ソフト/", "b") +
+                                 LzhLevel2Unicode(u"café.txt", u"", "c") + std::string(1, '\0'));
+  for (const char* archive : {"cp932.lzh", "utf8.lzh"}) {
+    const Result r = Extract(t / archive, t / (std::string(archive) + ".d"));
+    EXPECT_EQ(r.code, engine::kOk) << archive << ": " << r.text;
+    EXPECT_EQ(Tree(t / (std::string(archive) + ".d")),
+              (std::vector<std::string>{"ソフト/", "ソフト/能力.txt", "表示.txt"})) << archive;
+  }
+  const Result r = Extract(t / "utf16.lzh", t / "utf16");
+  EXPECT_EQ(r.code, engine::kOk) << r.text;
+  EXPECT_EQ(Tree(t / "utf16"),
+            (std::vector<std::string>{"café.txt", "ソフト/", "ソフト/能力.txt", "表示.txt"}));
+}
+
 // ---- Listing, testing, patterns ---------------------------------------------------------
 
 TEST(EngineList, PatternsSelectByNameLastComponentOrFolder) {

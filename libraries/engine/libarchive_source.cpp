@@ -76,6 +76,23 @@ std::string MethodName(const char* format) {
   return inner;
 }
 
+// The bytes behind a name read as Latin-1 (each code point below 0x100 is one byte); false
+// for a name with other characters, which came from a Unicode header.
+bool LatinToBytes(const std::string& utf8, std::string& bytes) {
+  bytes.clear();
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      bytes += static_cast<char>(c);
+    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+      bytes += static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 LibarchiveSource::LibarchiveSource(Format format) : format_(format) {}
@@ -96,9 +113,10 @@ bool LibarchiveSource::Open(const std::string& path, std::uint64_t offset) {
   // files elsewhere on this machine.
   if (HasAny(format_, {Format::Lha})) {
     archive_read_support_format_lha(a_);
-    // Without it libarchive stops at the first CP932 name; with it level-0 names whose
-    // CP932 trail byte is 0x5C keep that byte.
-    archive_read_set_format_option(a_, "lha", "hdrcharset", "CP932");
+    // Names unflagged are CP932 from Windows or UTF-8 from Unix, and libarchive stops at a
+    // name its charset cannot convert. Latin-1 converts every byte, and we map it back
+    // (LatinToBytes) to decode the bytes ourselves.
+    archive_read_set_format_option(a_, "lha", "hdrcharset", "ISO-8859-1");
   }
   if (HasAny(format_, {Format::Zip})) archive_read_support_format_zip(a_);
   if (HasAny(format_, {Format::Cab})) archive_read_support_format_cab(a_);
@@ -163,6 +181,16 @@ std::string LibarchiveSource::SingleFileName() const {
   return names_.Decode(base) + ".out";
 }
 
+std::string LibarchiveSource::DecodeName(const char* name) const {
+  if (archive_format(a_) != ARCHIVE_FORMAT_LHA) return names_.Decode(name);
+  // LHA names arrive read as Latin-1 (see Open): UTF-8 or CP932 bytes behind them are
+  // decoded as such; a Unicode header's name, or bytes that are neither, stay as read.
+  std::string bytes;
+  std::string decoded;
+  if (LatinToBytes(name, bytes) && names_.DecodeStrict(bytes, decoded)) return decoded;
+  return names_.Decode(name);
+}
+
 std::string LibarchiveSource::LostName() {
   // libarchive gives no name when it cannot convert one (a name flagged as UTF-8 that is
   // not); for a cabinet the stored bytes are read back, for others a numbered name stands in.
@@ -195,7 +223,7 @@ ReadStatus LibarchiveSource::Next(Entry& entry) {
   entry = Entry{};
   Item& item = entry.item;
   const char* name = archive_entry_pathname(e);
-  item.name = raw_ ? SingleFileName() : name ? names_.Decode(name) : LostName();
+  item.name = raw_ ? SingleFileName() : name ? DecodeName(name) : LostName();
   ++index_;
   while (item.name.size() > 1 && item.name.back() == '/') item.name.pop_back();
   entry.sizeKnown = archive_entry_size_is_set(e) != 0;
@@ -213,7 +241,7 @@ ReadStatus LibarchiveSource::Next(Entry& entry) {
     case AE_IFLNK: {
       entry.kind = EntryKind::Symlink;
       const char* target = archive_entry_symlink(e);
-      item.linkTarget = names_.Decode(target ? target : "");
+      item.linkTarget = DecodeName(target ? target : "");
       break;
     }
     case AE_IFREG:
@@ -225,7 +253,7 @@ ReadStatus LibarchiveSource::Next(Entry& entry) {
   }
   if (hard != nullptr && entry.kind != EntryKind::Directory) {
     entry.kind = EntryKind::Hardlink;
-    entry.hardlinkTarget = names_.Decode(hard);
+    entry.hardlinkTarget = DecodeName(hard);
     while (!entry.hardlinkTarget.empty() && entry.hardlinkTarget.back() == '/') {
       entry.hardlinkTarget.pop_back();
     }

@@ -42,6 +42,7 @@ class LibarchiveSource : public ItemSource {
   ReadStatus Fail(int rc);
   std::string SingleFileName() const;
   std::string LostName();
+  std::string DecodeName(const char* name) const;
 
   Format format_;
   struct archive* a_ = nullptr;

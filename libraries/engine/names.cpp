@@ -1,6 +1,7 @@
 #include "names.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
 
 namespace engine {
@@ -101,10 +102,11 @@ std::string NameDecoder::FromCp932(std::string_view raw) {
   return out;
 }
 
-std::string NameDecoder::Decode(std::string_view raw) {
-  if (IsUtf8(raw)) return CleanDecodedName(raw);
-  // Some readers turn every 0x5C byte into "/" before we see the name, trail bytes too. "/"
-  // is never a CP932 trail byte, so one right after a lead byte was a 0x5C trail byte.
+namespace {
+
+// Some readers turn every 0x5C byte into "/" before we see the name, trail bytes too. "/" is
+// never a CP932 trail byte, so one right after a lead byte was a 0x5C trail byte.
+std::string RepairTrailBytes(std::string_view raw) {
   std::string bytes(raw);
   for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
@@ -113,7 +115,28 @@ std::string NameDecoder::Decode(std::string_view raw) {
       ++i;
     }
   }
-  return CleanDecodedName(FromCp932(bytes));
+  return bytes;
+}
+
+}  // namespace
+
+std::string NameDecoder::Decode(std::string_view raw) {
+  if (IsUtf8(raw)) return CleanDecodedName(raw);
+  return CleanDecodedName(FromCp932(RepairTrailBytes(raw)));
+}
+
+bool NameDecoder::DecodeStrict(std::string_view raw, std::string& out) {
+  if (IsUtf8(raw)) {
+    out = CleanDecodedName(raw);
+    return true;
+  }
+  const std::string decoded = FromCp932(RepairTrailBytes(raw));
+  // FromCp932 escapes what it cannot map; a "%" it did not get from the input means failure.
+  if (std::count(decoded.begin(), decoded.end(), '%') != std::count(raw.begin(), raw.end(), '%')) {
+    return false;
+  }
+  out = CleanDecodedName(decoded);
+  return true;
 }
 
 }  // namespace engine

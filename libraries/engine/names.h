@@ -21,6 +21,9 @@ class NameDecoder {
   /// "\" becomes "/" (a folder separator in every family we read).
   std::string Decode(std::string_view raw);
 
+  /// As Decode, but false (and `out` untouched) when anything would need an escape.
+  bool DecodeStrict(std::string_view raw, std::string& out);
+
   /// CP932 to UTF-8, escaping each byte that has no mapping as %XX.
   std::string FromCp932(std::string_view raw);
 
