@@ -20,6 +20,7 @@ namespace {
 
 constexpr std::uint64_t kProgressStep = 1 << 20;
 constexpr std::size_t kMaxReportLines = 1000;
+constexpr unsigned kMaxBadHeaders = 100;  // then the archive counts as broken throughout
 
 bool DiskFull(int err) { return err == ENOSPC || err == EDQUOT || err == EFBIG; }
 
@@ -313,10 +314,17 @@ Result Job::Run() {
 
   std::uint32_t index = 0;
   bool any = false;
+  unsigned badHeaders = 0;
   while (stopCode_ == 0) {
     Entry entry;
     const ReadStatus rs = source_->Next(entry);
     if (rs == ReadStatus::End) break;
+    if (rs == ReadStatus::ItemError && any && ++badHeaders < kMaxBadHeaders) {
+      ++result_.failed;
+      Problem(kErrFormat, "broken header skipped: " + source_->Error());
+      ++index;
+      continue;
+    }
     if (rs != ReadStatus::Ok) {
       if (!any) {
         // A file we recognise but cannot read to its first item is broken, not foreign.

@@ -210,7 +210,11 @@ ReadStatus LibarchiveSource::Next(Entry& entry) {
   struct archive_entry* e = nullptr;
   const int rc = archive_read_next_header(a_, &e);
   if (rc == ARCHIVE_EOF) return ReadStatus::End;
-  if (rc < ARCHIVE_WARN) return Fail(ARCHIVE_FATAL);
+  if (rc < ARCHIVE_WARN) {
+    // FAILED: this header is unusable but the next can be read; FATAL: nothing more can.
+    ++index_;
+    return Fail(first_ ? ARCHIVE_FATAL : rc);
+  }
   if (first_) {
     first_ = false;
     raw_ = archive_format(a_) == ARCHIVE_FORMAT_RAW;
