@@ -13,6 +13,7 @@ class Reader;
 
 namespace engine {
 
+/// Items of an ARJ archive, read by our ARJ reader.
 class ArjSource : public ItemSource {
  public:
   ArjSource();

@@ -31,6 +31,7 @@ struct Outcome {
   int err = 0;       ///< Failed: errno
 };
 
+/// Puts entries in place beneath one destination folder.
 class Destination {
  public:
   /// `useFolders` false puts every file straight into `dir`; `overwrite` replaces files.

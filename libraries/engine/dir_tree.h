@@ -13,6 +13,7 @@
 
 namespace engine {
 
+/// Open handles of the destination and the folders below it, by their path from it.
 class DirTree {
  public:
   DirTree() = default;

@@ -14,6 +14,7 @@ struct archive;
 
 namespace engine {
 
+/// Items of an archive that libarchive reads.
 class LibarchiveSource : public ItemSource {
  public:
   /// Readers of `format` only (Unknown: every family libarchive reads for us).

@@ -10,6 +10,7 @@
 
 namespace engine {
 
+/// Decodes member names; holds its converter, so one serves a whole archive.
 class NameDecoder {
  public:
   NameDecoder();

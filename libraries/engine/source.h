@@ -21,7 +21,7 @@ struct Entry {
   EntryKind kind = EntryKind::File;
   std::string hardlinkTarget; ///< decoded name of the earlier item (kind Hardlink)
   bool sizeKnown = false;     ///< item.size is the real uncompressed size
-  bool hasMtime = false;
+  bool hasMtime = false;      ///< item.mtime came from the archive
 };
 
 /// Outcome of a source call.
