@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 
 #include "arj_reader.h"
 
@@ -15,19 +14,6 @@ namespace {
 
 constexpr std::uint8_t kTypeDirectory = 3;
 constexpr std::uint8_t kHostUnix = 2;
-
-// DOS date and time (local time, two-second steps) to seconds since 1970.
-std::int64_t FromDosTime(std::uint32_t dos) {
-  struct tm tm = {};
-  tm.tm_year = static_cast<int>((dos >> 25) & 0x7F) + 80;
-  tm.tm_mon = static_cast<int>((dos >> 21) & 0x0F) - 1;
-  tm.tm_mday = static_cast<int>((dos >> 16) & 0x1F);
-  tm.tm_hour = static_cast<int>((dos >> 11) & 0x1F);
-  tm.tm_min = static_cast<int>((dos >> 5) & 0x3F);
-  tm.tm_sec = static_cast<int>((dos & 0x1F) * 2);
-  tm.tm_isdst = -1;
-  return static_cast<std::int64_t>(mktime(&tm));
-}
 
 }  // namespace
 
@@ -82,8 +68,7 @@ ReadStatus ArjSource::Next(Entry& entry) {
   item.crc = h.crc;
   item.hasCrc = !isDirectory_;
   entry.sizeKnown = true;
-  // ARJ stores a time in the host's own form: seconds since 1970 on Unix, DOS time elsewhere.
-  item.mtime = h.hostOS == kHostUnix ? static_cast<std::int64_t>(h.dosTime) : FromDosTime(h.dosTime);
+  item.mtime = arj::ModifiedTime(h);
   entry.hasMtime = true;
   item.mode = h.hostOS == kHostUnix && (h.fileMode & 0777) != 0 ? (h.fileMode & 07777) : 0644;
   item.method = "-m" + std::to_string(h.method) + "-";
