@@ -41,7 +41,10 @@ bool ArjSource::Open(const std::string& path) {
 }
 
 ReadStatus ArjSource::Fail() {
-  crc_ = error_.rfind("CRC error", 0) == 0;
+  errorCode_ = error_.rfind("CRC error", 0) == 0                     ? kErrCrc
+               : error_.find("not supported") != std::string::npos ||
+                       error_.rfind("unknown compression method", 0) == 0 ? kErrNotSupported
+                                                                           : kErrFormat;
   // Anything but a cut-off archive leaves the next header where its sizes say.
   return error_.rfind("truncated", 0) == 0 || error_.rfind("corrupt archive: bad header", 0) == 0
              ? ReadStatus::Fatal

@@ -26,7 +26,7 @@ class ArjSource : public ItemSource {
   ReadStatus Next(Entry& entry) override;
   ReadStatus ReadData(const BlockSink& sink) override;
   std::string Error() const override { return error_; }
-  bool LastErrorWasCrc() const override { return crc_; }
+  int LastErrorCode() const override { return errorCode_; }
   bool HardlinksPossible() const override { return false; }
 
  private:
@@ -35,7 +35,7 @@ class ArjSource : public ItemSource {
   int fd_ = -1;
   std::unique_ptr<arj::Reader> reader_;
   std::string error_;
-  bool crc_ = false;
+  int errorCode_ = kErrFormat;
   bool isDirectory_ = false;
   NameDecoder names_;
 };

@@ -151,8 +151,9 @@ void Job::DataFailure(DataResult r, const Entry& entry, int writeErr) {
   ++result_.failed;
   switch (r) {
     case DataResult::ItemError:
-      Problem(source_->LastErrorWasCrc() ? kErrCrc : kErrFormat,
-              "broken: " + entry.item.name + " (" + source_->Error() + ")");
+      Problem(source_->LastErrorCode(),
+              (source_->LastErrorCode() == kErrNotSupported ? "not extracted: " : "broken: ") +
+                  entry.item.name + " (" + source_->Error() + ")");
       break;
     case DataResult::Fatal:
       Stop(kErrFormat, "broken archive at " + entry.item.name + " (" + source_->Error() + ")");

@@ -281,6 +281,30 @@ TEST(EngineFamilies, WithoutFoldersEveryFileLandsInTheDestination) {
   EXPECT_EQ(Tree(t.path()), (std::vector<std::string>{"readme.txt", "能力.txt", "表示.txt"}));
 }
 
+// An encrypted member is not ours to open: it is reported as not supported, not as broken.
+TEST(EngineFamilies, EncryptedMembersAreReportedAsNotSupported) {
+  TempDir t;
+  struct archive* a = archive_write_new();
+  archive_write_set_format_zip(a);
+  ASSERT_EQ(archive_write_set_options(a, "zip:encryption=zipcrypt"), ARCHIVE_OK);
+  archive_write_set_passphrase(a, "secret");
+  ASSERT_EQ(archive_write_open_filename(a, (t / "enc.zip").c_str()), ARCHIVE_OK);
+  struct archive_entry* e = archive_entry_new();
+  archive_entry_set_pathname(e, "hidden.txt");
+  archive_entry_set_filetype(e, AE_IFREG);
+  archive_entry_set_perm(e, 0644);
+  archive_entry_set_size(e, 7);
+  archive_write_header(a, e);
+  archive_write_data(a, "hidden\n", 7);
+  archive_entry_free(e);
+  archive_write_close(a);
+  archive_write_free(a);
+  const Result r = Extract(t / "enc.zip", t / "out");
+  EXPECT_EQ(r.code, engine::kErrNotSupported) << r.text;
+  EXPECT_EQ(r.failed, 1u);
+  EXPECT_EQ(Tree(t / "out"), std::vector<std::string>{});
+}
+
 // A self-extracting file: an executable stub with the archive appended. The stub is larger
 // than libarchive's own search reaches and holds the signatures a real one carries as data.
 TEST(EngineFamilies, FindsTheArchiveInsideASelfExtractingExe) {

@@ -163,7 +163,15 @@ bool LibarchiveSource::Open(const std::string& path, std::uint64_t offset) {
 ReadStatus LibarchiveSource::Fail(int rc) {
   const char* msg = archive_error_string(a_);
   error_ = msg ? msg : "broken archive data";
-  crc_ = ContainsNoCase(msg, "crc") || ContainsNoCase(msg, "checksum");
+  // libarchive tells the kind of fault only in its message.
+  if (ContainsNoCase(msg, "crc") || ContainsNoCase(msg, "checksum")) {
+    errorCode_ = kErrCrc;
+  } else if (ContainsNoCase(msg, "passphrase") || ContainsNoCase(msg, "encrypt") ||
+             ContainsNoCase(msg, "unsupported") || ContainsNoCase(msg, "not supported")) {
+    errorCode_ = kErrNotSupported;
+  } else {
+    errorCode_ = kErrFormat;
+  }
   return rc == ARCHIVE_FATAL ? ReadStatus::Fatal : ReadStatus::ItemError;
 }
 

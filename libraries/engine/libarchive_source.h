@@ -28,7 +28,7 @@ class LibarchiveSource : public ItemSource {
   ReadStatus Next(Entry& entry) override;
   ReadStatus ReadData(const BlockSink& sink) override;
   std::string Error() const override { return error_; }
-  bool LastErrorWasCrc() const override { return crc_; }
+  int LastErrorCode() const override { return errorCode_; }
   bool HardlinksPossible() const override;
 
   /// Reading from an offset: the file, and where the archive starts in it (for the read
@@ -49,7 +49,7 @@ class LibarchiveSource : public ItemSource {
   struct archive* a_ = nullptr;
   std::string path_;
   std::string error_;
-  bool crc_ = false;
+  int errorCode_ = kErrFormat;
   bool first_ = true;
   bool raw_ = false;   // a single compressed file: one item named after the archive
   Window window_;

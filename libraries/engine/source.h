@@ -49,8 +49,9 @@ class ItemSource {
   virtual ReadStatus ReadData(const BlockSink& sink) = 0;
   /// Text of the last error (empty when there is none).
   virtual std::string Error() const = 0;
-  /// True when the last ItemError was a check-value mismatch rather than another fault.
-  virtual bool LastErrorWasCrc() const = 0;
+  /// What the last ItemError was: the result code it maps to (kErrCrc for a check-value
+  /// mismatch, kErrNotSupported for encryption or an unknown method, else kErrFormat).
+  virtual int LastErrorCode() const = 0;
   /// True when the archive's format can hold hard links (known once a header was read).
   virtual bool HardlinksPossible() const = 0;
 };
