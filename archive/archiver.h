@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "archive/archiver_types.h"
@@ -124,7 +125,7 @@ class TArchiver {
                           const TStrings* Files);
 
  protected:
-  using ClassLoader = void (*)();
+  using ClassLoader = std::function<void()>;
   /// Sets the fields, then calls `loadDLL`, the class-level loader of the object's own class;
   /// its exception ends construction.
   explicit TArchiver(ClassLoader loadDLL);

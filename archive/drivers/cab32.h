@@ -3,24 +3,18 @@
 
 #include <string>
 
-#include "archive/archiver.h"
+#include "archive/drivers/family_driver.h"
 
 namespace archive {
 
 /// The CAB family's library state (CAB32.DLL and its eight cached entries).
 TDriverLibrary<8>& Cab32Library();
 
-class TCab32 : public TArchiver {
+class TCab32 : public TFamilyDriver<8> {
  public:
   /// Loads CAB32.DLL; raises "CAB 形式書庫を扱うには CAB32.DLL が 必要です。" without it.
   TCab32();
 
-  void LoadDLL() override;
-  void FreeDLL() override;
-  HARC OpenArchive(HWND Wnd, const std::string& ArchiveName, DWORD Mode) override;
-  int FindFirst(HARC hArc, libapi::INDIVIDUALINFO* Info, const std::string& WildName) override;
-  int FindNext(HARC hArc, libapi::INDIVIDUALINFO* Info) override;
-  int CloseArchive(HARC hArc) override;
   /// "-x" with the archive made absolute (ruOnUnpack).
   int Unpack(HWND Wnd, const std::string& ArchiveName, const TArchiverOptions& Options,
              const std::string& Dir, const TStrings* Files, bool UseResFile,
@@ -32,9 +26,6 @@ class TCab32 : public TArchiver {
   /// "-f" with Dir, no file list.
   int MakeSFX(HWND Wnd, const std::string& ArchiveName, const TArchiverOptions& Options,
               const std::string& Dir, std::string& Output) override;
-  int CheckArchive(const std::string& ArchiveName, int Mode, int Flags) override;
-  bool SetOwnerWindow(HWND Wnd, void* ArcProc) override;
-  bool KillOwnerWindow(HWND Wnd) override;
 
  private:
   int Run(HWND Wnd, const char* command, const std::string& ArchiveName,

@@ -6,66 +6,24 @@ namespace archive {
 
 namespace {
 
-enum Entry : std::size_t {
-  eUnlha,
-  eOpenArchive,
-  eCloseArchive,
-  eFindFirst,
-  eFindNext,
-  eCheckArchive,
-  eSetOwnerWindowEx,
-  eKillOwnerWindowEx,
-};
-
 TDriverLibrary<8> Lib("UNLHA32.DLL", "Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。",
                       {"Unlha", "UnlhaOpenArchive", "UnlhaCloseArchive", "UnlhaFindFirst",
                        "UnlhaFindNext", "UnlhaCheckArchive", "UnlhaSetOwnerWindowEx",
                        "UnlhaKillOwnerWindowEx"});
-
-void LoadLib() { Lib.LoadLib(); }
-
-int Unlha(HWND wnd, const std::string& cmdLine, std::string& output) {
-  return Lib.Entry<libapi::TCommandEntry>(eUnlha, true)(
-      wnd, cmdLine.c_str(), OutputBuffer(output), static_cast<DWORD>(output.size()));
-}
-
-HARC UnlhaOpenArchive(HWND wnd, const std::string& fileName, DWORD mode) {
-  return Lib.Entry<libapi::TOpenArchiveEntry>(eOpenArchive, true)(wnd, fileName.c_str(), mode);
-}
-
-int UnlhaCloseArchive(HARC arc) {
-  return Lib.Entry<libapi::TCloseArchiveEntry>(eCloseArchive, true)(arc);
-}
+const TFamilyCalls<8> Unlha(Lib);
 
 }  // namespace
 
 TDriverLibrary<8>& Lha32Library() { return Lib; }
 
-TLha32::TLha32() : TArchiver(&LoadLib) {}
-TLha32::TLha32(ClassLoader loadDLL) : TArchiver(loadDLL) {}
-
-void TLha32::LoadDLL() { Lib.LoadLib(); }
-void TLha32::FreeDLL() { Lib.FreeLib(); }
-
-HARC TLha32::OpenArchive(HWND Wnd, const std::string& ArchiveName, DWORD Mode) {
-  return UnlhaOpenArchive(Wnd, platform::GetFullPathName(ArchiveName), Mode);
-}
-
-int TLha32::FindFirst(HARC hArc, libapi::INDIVIDUALINFO* Info, const std::string& WildName) {
-  return Lib.Entry<libapi::TFindFirstEntry>(eFindFirst, true)(hArc, WildName.c_str(), Info);
-}
-
-int TLha32::FindNext(HARC hArc, libapi::INDIVIDUALINFO* Info) {
-  return Lib.Entry<libapi::TFindNextEntry>(eFindNext, false)(hArc, Info);
-}
-
-int TLha32::CloseArchive(HARC hArc) { return UnlhaCloseArchive(hArc); }
+TLha32::TLha32() : TFamilyDriver<8>(Lib) {}
+TLha32::TLha32(TDriverLibrary<8>& library) : TFamilyDriver<8>(library) {}
 
 int TLha32::Run(HWND Wnd, const char* command, const std::string& ArchiveName,
                 const TArchiverOptions& Options, const std::string& Dir, const TStrings* Files,
                 bool UseResFile, std::string& Output) {
   CommandLine = BuildCommandLine(*this, command, ArchiveName, Options, Dir, Files, UseResFile);
-  return Unlha(Wnd, CommandLine, Output);
+  return Unlha.Command(Wnd, CommandLine, Output);
 }
 
 int TLha32::Unpack(HWND Wnd, const std::string& ArchiveName, const TArchiverOptions& Options,
@@ -96,23 +54,6 @@ int TLha32::Update(HWND Wnd, const std::string& ArchiveName, const TArchiverOpti
 int TLha32::MakeSFX(HWND Wnd, const std::string& ArchiveName, const TArchiverOptions& Options,
                     const std::string& Dir, std::string& Output) {
   return Run(Wnd, "s", ArchiveName, Options, Dir, nullptr, false, Output);
-}
-
-int TLha32::CheckArchive(const std::string& ArchiveName, int Mode, int Flags) {
-  return Lib.Entry<libapi::TCheckArchiveEntry>(eCheckArchive, true)(ArchiveName.c_str(),
-                                                                    Mode + Flags);
-}
-
-bool TLha32::SetOwnerWindow(HWND Wnd, void* ArcProc) {
-  const auto r = Lib.Entry<libapi::TSetOwnerWindowExEntry>(eSetOwnerWindowEx, false)(Wnd, ArcProc);
-  OwnerWindow = Wnd;
-  return r != 0;
-}
-
-bool TLha32::KillOwnerWindow(HWND Wnd) {
-  const auto r = Lib.Entry<libapi::TKillOwnerWindowExEntry>(eKillOwnerWindowEx, false)(Wnd);
-  OwnerWindow = 0;
-  return r != 0;
 }
 
 std::string TLha32::BuildCommandLine(const TArchiver& driver, const std::string& command,
@@ -153,15 +94,6 @@ std::string TLha32::BuildCommandLine(const TArchiver& driver, const std::string&
   return command + opt.CmdLine;
 }
 
-bool IsLhaArchive(const std::string& FileName) {
-  try {
-    LoadLib();
-    const HARC h = UnlhaOpenArchive(0, platform::GetFullPathName(FileName), libapi::kProbeOpenMode);
-    UnlhaCloseArchive(h);
-    return h != 0;
-  } catch (...) {
-    return false;
-  }
-}
+bool IsLhaArchive(const std::string& FileName) { return Unlha.Probe(FileName, true); }
 
 }  // namespace archive

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "archive/archiver.h"
+#include "archive/drivers/family_driver.h"
 
 namespace archive {
 
@@ -11,17 +11,11 @@ namespace archive {
 /// TLha32, the inherited operations of TArj32 and IsLhaArchive.
 TDriverLibrary<8>& Lha32Library();
 
-class TLha32 : public TArchiver {
+class TLha32 : public TFamilyDriver<8> {
  public:
   /// Loads UNLHA32.DLL; raises "Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。" without it.
   TLha32();
 
-  void LoadDLL() override;
-  void FreeDLL() override;
-  HARC OpenArchive(HWND Wnd, const std::string& ArchiveName, DWORD Mode) override;
-  int FindFirst(HARC hArc, libapi::INDIVIDUALINFO* Info, const std::string& WildName) override;
-  int FindNext(HARC hArc, libapi::INDIVIDUALINFO* Info) override;
-  int CloseArchive(HARC hArc) override;
   /// "x" into Dir; the response-file choice comes from ruOnUnpack in Options.
   int Unpack(HWND Wnd, const std::string& ArchiveName, const TArchiverOptions& Options,
              const std::string& Dir, const TStrings* Files, bool UseResFile,
@@ -41,10 +35,6 @@ class TLha32 : public TArchiver {
   /// "s" with Dir, no file list.
   int MakeSFX(HWND Wnd, const std::string& ArchiveName, const TArchiverOptions& Options,
               const std::string& Dir, std::string& Output) override;
-  /// The archive name unexpanded, Mode + Flags.
-  int CheckArchive(const std::string& ArchiveName, int Mode, int Flags) override;
-  bool SetOwnerWindow(HWND Wnd, void* ArcProc) override;
-  bool KillOwnerWindow(HWND Wnd) override;
 
   /// The LHA command line: `command`, "-+", the 53 switches in declaration order (n forced
   /// to 1 while driver.OwnerWindow is not 0), UserOptions, archive and folder, file
@@ -55,8 +45,9 @@ class TLha32 : public TArchiver {
                                       const TStrings* Files, bool UseResFile);
 
  protected:
-  /// For TArj32: constructs with the subclass's own library loader.
-  explicit TLha32(ClassLoader loadDLL);
+  /// For TArj32: its own library answers the family slots; the commands above still go to
+  /// UNLHA32.DLL.
+  explicit TLha32(TDriverLibrary<8>& library);
 
  private:
   int Run(HWND Wnd, const char* command, const std::string& ArchiveName,

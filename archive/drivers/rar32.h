@@ -3,31 +3,22 @@
 
 #include <string>
 
-#include "archive/archiver.h"
+#include "archive/drivers/family_driver.h"
 
 namespace archive {
 
 /// The RAR family's library state (UNRAR32.DLL and its eight cached entries).
 TDriverLibrary<8>& Rar32Library();
 
-class TRar32 : public TArchiver {
+class TRar32 : public TFamilyDriver<8> {
  public:
   /// Loads UNRAR32.DLL; raises "この機能の使用には UNRAR32.DLL が 必要です。" without it.
   TRar32();
 
-  void LoadDLL() override;
-  void FreeDLL() override;
-  HARC OpenArchive(HWND Wnd, const std::string& ArchiveName, DWORD Mode) override;
-  int FindFirst(HARC hArc, libapi::INDIVIDUALINFO* Info, const std::string& WildName) override;
-  int FindNext(HARC hArc, libapi::INDIVIDUALINFO* Info) override;
-  int CloseArchive(HARC hArc) override;
   /// "-e" when x = 0, else "-x"; the response-file choice from ruOnUnpack.
   int Unpack(HWND Wnd, const std::string& ArchiveName, const TArchiverOptions& Options,
              const std::string& Dir, const TStrings* Files, bool UseResFile,
              std::string& Output) override;
-  int CheckArchive(const std::string& ArchiveName, int Mode, int Flags) override;
-  bool SetOwnerWindow(HWND Wnd, void* ArcProc) override;
-  bool KillOwnerWindow(HWND Wnd) override;
 };
 
 /// True when UNRAR32.DLL is present and opens `FileName` as an archive; never raises.

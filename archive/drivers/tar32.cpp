@@ -8,24 +8,14 @@ namespace archive {
 
 namespace {
 
-enum Entry : std::size_t {
-  eTar,
-  eOpenArchive,
-  eCloseArchive,
-  eFindFirst,
-  eFindNext,
-  eCheckArchive,
-  eSetOwnerWindowEx,
-  eKillOwnerWindowEx,
-  eGetArchiveType,
-};
+// TarGetArchiveType follows the standard entries.
+constexpr std::size_t eGetArchiveType = feStandardEntries;
 
 TDriverLibrary<9> Lib("tar32.dll", "tar/tgz/taz/bz2 形式書庫を扱うには tar32.dll が 必要です。",
                       {"Tar", "TarOpenArchive", "TarCloseArchive", "TarFindFirst", "TarFindNext",
                        "TarCheckArchive", "TarSetOwnerWindowEx", "TarKillOwnerWindowEx",
                        "TarGetArchiveType"});
-
-void LoadLib() { Lib.LoadLib(); }
+const TFamilyCalls<9> Tar(Lib);
 
 constexpr std::size_t kPathBufferSize = 512;
 
@@ -33,27 +23,7 @@ constexpr std::size_t kPathBufferSize = 512;
 
 TDriverLibrary<9>& Tar32Library() { return Lib; }
 
-TTar32::TTar32() : TArchiver(&LoadLib) {}
-
-void TTar32::LoadDLL() { Lib.LoadLib(); }
-void TTar32::FreeDLL() { Lib.FreeLib(); }
-
-HARC TTar32::OpenArchive(HWND Wnd, const std::string& ArchiveName, DWORD Mode) {
-  return Lib.Entry<libapi::TOpenArchiveEntry>(eOpenArchive, true)(
-      Wnd, platform::GetFullPathName(ArchiveName).c_str(), Mode);
-}
-
-int TTar32::FindFirst(HARC hArc, libapi::INDIVIDUALINFO* Info, const std::string& WildName) {
-  return Lib.Entry<libapi::TFindFirstEntry>(eFindFirst, true)(hArc, WildName.c_str(), Info);
-}
-
-int TTar32::FindNext(HARC hArc, libapi::INDIVIDUALINFO* Info) {
-  return Lib.Entry<libapi::TFindNextEntry>(eFindNext, false)(hArc, Info);
-}
-
-int TTar32::CloseArchive(HARC hArc) {
-  return Lib.Entry<libapi::TCloseArchiveEntry>(eCloseArchive, true)(hArc);
-}
+TTar32::TTar32() : TFamilyDriver<9>(Lib) {}
 
 std::string TTar32::BuildCommandLine(const std::string& command, const std::string& ArchiveName,
                                      const TArchiverOptions& Options, const std::string& Dir,
@@ -86,8 +56,7 @@ std::string TTar32::BuildCommandLine(const std::string& command, const std::stri
 }
 
 int TTar32::Execute(HWND Wnd, std::string& Output) {
-  const int result = Lib.Entry<libapi::TCommandEntry>(eTar, true)(
-      Wnd, CommandLine.c_str(), OutputBuffer(Output), static_cast<DWORD>(Output.size()));
+  const int result = Tar.Command(Wnd, CommandLine, Output);
   // The library may have shown a window of its own; give the caller's window focus back.
   if (Wnd != 0) platform::SetForegroundWindow(Wnd);
   return result;
@@ -121,26 +90,8 @@ int TTar32::MakeSFX(HWND, const std::string& ArchiveName, const TArchiverOptions
   return 0;
 }
 
-int TTar32::CheckArchive(const std::string& ArchiveName, int Mode, int Flags) {
-  return Lib.Entry<libapi::TCheckArchiveEntry>(eCheckArchive, true)(ArchiveName.c_str(),
-                                                                    Mode + Flags);
-}
-
-bool TTar32::SetOwnerWindow(HWND Wnd, void* ArcProc) {
-  const auto r = Lib.Entry<libapi::TSetOwnerWindowExEntry>(eSetOwnerWindowEx, false)(Wnd, ArcProc);
-  OwnerWindow = Wnd;
-  return r != 0;
-}
-
-bool TTar32::KillOwnerWindow(HWND Wnd) {
-  const auto r = Lib.Entry<libapi::TKillOwnerWindowExEntry>(eKillOwnerWindowEx, false)(Wnd);
-  OwnerWindow = 0;
-  return r != 0;
-}
-
 TArchiverType GetTarArchiverType(const std::string& FileName) {
   try {
-    LoadLib();
     switch (Lib.Entry<libapi::TGetArchiveTypeEntry>(eGetArchiveType, true)(FileName.c_str())) {
       case 1:
         return atTar;

@@ -4,24 +4,18 @@
 
 #include <string>
 
-#include "archive/archiver.h"
+#include "archive/drivers/family_driver.h"
 
 namespace archive {
 
 /// The TAR family's library state (tar32.dll and its nine cached entries).
 TDriverLibrary<9>& Tar32Library();
 
-class TTar32 : public TArchiver {
+class TTar32 : public TFamilyDriver<9> {
  public:
   /// Loads tar32.dll; raises "tar/tgz/taz/bz2 形式書庫を扱うには tar32.dll が 必要です。".
   TTar32();
 
-  void LoadDLL() override;
-  void FreeDLL() override;
-  HARC OpenArchive(HWND Wnd, const std::string& ArchiveName, DWORD Mode) override;
-  int FindFirst(HARC hArc, libapi::INDIVIDUALINFO* Info, const std::string& WildName) override;
-  int FindNext(HARC hArc, libapi::INDIVIDUALINFO* Info) override;
-  int CloseArchive(HARC hArc) override;
   /// "x" (ruOnUnpack); a non-zero Wnd is brought to the foreground afterwards.
   int Unpack(HWND Wnd, const std::string& ArchiveName, const TArchiverOptions& Options,
              const std::string& Dir, const TStrings* Files, bool UseResFile,
@@ -34,9 +28,6 @@ class TTar32 : public TArchiver {
   /// library call, CommandLine unchanged, returns 0. TBZ232 refuses.
   int MakeSFX(HWND Wnd, const std::string& ArchiveName, const TArchiverOptions& Options,
               const std::string& Dir, std::string& Output) override;
-  int CheckArchive(const std::string& ArchiveName, int Mode, int Flags) override;
-  bool SetOwnerWindow(HWND Wnd, void* ArcProc) override;
-  bool KillOwnerWindow(HWND Wnd) override;
 
  private:
   std::string BuildCommandLine(const std::string& command, const std::string& ArchiveName,
