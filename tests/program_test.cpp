@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,44 @@ TEST_F(ProgramTest, DroppedArchivesComeOutInTheirOwnFoldersAndTheProgramEnds) {
   ExpectExtracted("cab");
   ExpectUntouched("sfx");
   EXPECT_TRUE(fs::is_empty(root / "folder.zip"));
+}
+
+// Hostile archives dropped beside a file of the user's: nothing lands outside the archives'
+// folder, no link is made, broken members leave nothing, and the user's file is untouched.
+TEST_F(ProgramTest, HostileArchivesStayInsideAndLeaveNothingPartial) {
+  const std::vector<std::string> hostile{
+      "dotdot.zip",    "absolute.zip",  "backslash.zip", "symlink.zip",   "truncated.zip",
+      "crc_error.zip", "crc_error.lzh", "dotdot.lzh",    "truncated.lzh", "size_beyond.zip"};
+  std::vector<std::string> args;
+  for (const auto& name : hostile)
+    args.push_back(Copy("hostile/" + name, "in/drop/" + name).string());
+  std::ofstream(root / "in" / "keep.txt") << "keep";
+  std::ofstream(root / "in" / "drop" / "readme.txt") << "user's own";
+  const bool tmpEvilBefore = fs::exists("/tmp/evil.txt");
+
+  ASSERT_TRUE(Run(kProgram, args));
+  EXPECT_EQ(exitCode, 0);
+
+  std::set<std::string> outside, inside;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    const std::string rel = fs::relative(e.path(), root).string();
+    EXPECT_FALSE(e.is_symlink()) << rel;
+    if (!e.is_regular_file()) continue;
+    (rel.starts_with("in/drop/") ? inside : outside).insert(rel);
+  }
+  EXPECT_EQ(outside, (std::set<std::string>{"in/keep.txt", "stdout", "stderr"}));
+  std::set<std::string> expected{"in/drop/ok.txt",         "in/drop/readme.txt",
+                                 "in/drop/readme (2).txt", "in/drop/表示.txt",
+                                 "in/drop/ソフト/能力.txt", "in/drop/tmp/evil.txt",
+                                 "in/drop/up/evil.txt"};
+  for (const auto& name : hostile) expected.insert("in/drop/" + name);
+  EXPECT_EQ(inside, expected);
+  EXPECT_EQ(ReadFile((root / "in/drop/readme.txt").string()), "user's own");
+  // The one complete readme.txt (from the truncated ZIP) came out whole, beside the user's.
+  EXPECT_EQ(fs::file_size(root / "in/drop/readme (2).txt"), 3031u);
+  if (!tmpEvilBefore) {
+    EXPECT_FALSE(fs::exists("/tmp/evil.txt"));
+  }
 }
 
 TEST_F(ProgramTest, NoExistingArgumentEndsAtOnce) {
