@@ -14,7 +14,8 @@
 # Environment: QUICK=1 (same as --quick), RUNS (default 5, quick 3), WORK, IMG_DIR (where the
 # filesystem image lives, default /dev/shm so the host disk adds no noise), SMALL_FILES,
 # LARGE_MB (total of the large files), MANY_FILES (empty files of the memory check, whose
-# archives are extracted once by us and bsdtar only).
+# archives are extracted once by us and bsdtar only; 0 skips it), SETS (default "small
+# large"), FORMATS (default "zip lzh cab tgz").
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -150,7 +151,10 @@ truncate -s $(( large_mb * 3 + 1024 ))M "$img"
 loop=$(losetup --find --show "$img")
 fresh_fs() {
   mountpoint -q "$mnt" && umount "$mnt"
-  mkfs.ext4 -q -F -E lazy_itable_init=1,lazy_journal_init=1,nodiscard "$loop"
+  # Discarding frees the image's pages, so every tool starts from the same empty image; -N
+  # leaves room for the memory check's many files.
+  mkfs.ext4 -q -F -N $(( many_files + small_files + 100000 )) \
+    -E lazy_itable_init=1,lazy_journal_init=1 "$loop"
   mount "$loop" "$mnt"
   mkdir "$mnt/out"
 }
@@ -225,8 +229,8 @@ extract() { # SET FORMAT TOOL RUN
 
 echo "run.sh: $runs runs, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg) at start"
 for run in $(seq 1 "$runs"); do
-  for set in small large; do
-    for fmt in zip lzh cab tgz; do
+  for set in ${SETS:-small large}; do
+    for fmt in ${FORMATS:-zip lzh cab tgz}; do
       read -r -a tools <<<"$(tools_for "$fmt")"
       n=${#tools[@]}
       for i in $(seq 0 $((n - 1))); do
@@ -235,8 +239,8 @@ for run in $(seq 1 "$runs"); do
     done
   done
 done
-echo "run.sh: memory check, $many_files empty files"
-for fmt in zip tgz; do
+[ "$many_files" -gt 0 ] && echo "run.sh: memory check, $many_files empty files"
+for fmt in $([ "$many_files" -gt 0 ] && echo zip tgz); do
   for tool in pukonpa bsdtar; do extract many "$fmt" "$tool" 1; done
 done
 echo "run.sh: load $(cut -d' ' -f1-3 /proc/loadavg) at end; raw results in $results"
