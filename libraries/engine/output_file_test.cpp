@@ -101,6 +101,28 @@ TEST_P(OutputFileTest, LargeAndSparseWritesLandAtTheirOffsets) {
   EXPECT_EQ(got[(5 << 20) - 1], '\0');
 }
 
+// Blocks at, below and above the size that bypasses the buffer, in every order, land where
+// they belong: the buffered and the direct path must agree on where the file ends.
+TEST_P(OutputFileTest, BlocksOfEverySizeLandInOrder) {
+  const std::size_t sizes[] = {1, 100, 16383, 16384, 16385, 7, 65536, 300000, 3, 1 << 20, 40000};
+  std::string data;
+  for (std::size_t i = 0; data.size() < (3u << 20); ++i) {
+    data.push_back(static_cast<char>('a' + (i * 7 + i / 251) % 26));
+  }
+  OutputFile out(GetParam());
+  ASSERT_TRUE(out.Create(dirfd_));
+  std::size_t pos = 0;
+  for (std::size_t i = 0; pos < data.size(); ++i) {
+    const std::size_t n = std::min(sizes[i % std::size(sizes)], data.size() - pos);
+    ASSERT_TRUE(out.Write(data.data() + pos, n, pos));
+    pos += n;
+  }
+  ASSERT_TRUE(out.Finish(data.size(), 0644, nullptr));
+  std::string placed;
+  ASSERT_EQ(out.Commit("blocks.bin", false, placed), Placement::New);
+  EXPECT_TRUE(Read(dir_ + "/blocks.bin") == data);
+}
+
 INSTANTIATE_TEST_SUITE_P(TempKinds, OutputFileTest, testing::Values(true, false),
                          [](const testing::TestParamInfo<bool>& info) {
                            return info.param ? std::string("Unnamed") : std::string("Named");
