@@ -187,8 +187,8 @@ def ball(c, cx, cy, r, turn):
         light = max(0.45, min(1.0, light))
         rgb = [v * light for v in col]
         hx, hy = dx + 0.38, dy + 0.42
-        spec = max(0.0, 1 - (hx * hx + hy * hy) / 0.09)
-        rgb = [min(255, v + (255 - v) * spec) for v in rgb]
+        shine = max(0.0, 1 - (hx * hx + hy * hy) / 0.09)
+        rgb = [min(255, v + (255 - v) * shine) for v in rgb]
         if d2 > (1 - 1.1 / r) ** 2:
             return (60, 30, 30)
         return tuple(round(v) for v in rgb)
