@@ -10,11 +10,15 @@
 #include <cstring>
 #include <vector>
 
+#include "archive/drivers/pathutil.h"
 #include "platform/sysutils.h"
+#include "platform/winapi.h"
 
 namespace archive {
 
 namespace {
+
+constexpr std::size_t kPathBufferSize = 512;
 
 // Closes a descriptor when the copy ends, whichever way it ends.
 class FileHandle {
@@ -65,6 +69,16 @@ void CopyAll(int from, int to, const std::string& fromName, const std::string& t
 }
 
 }  // namespace
+
+std::string FindSelfExtractorStub(const std::string& fileName) {
+  std::string stub = platform::SearchPath(fileName);
+  return stub.size() < kPathBufferSize ? stub : std::string();
+}
+
+std::string SelfExtractorName(const std::string& archive, const std::string& dir) {
+  const std::string name = ChangeFileExt(archive, ".EXE");
+  return dir.empty() ? name : JoinPath(dir, ExtractFileName(name));
+}
 
 void WriteSelfExtractor(const std::string& stub, const std::string& archive,
                         const std::string& output) {

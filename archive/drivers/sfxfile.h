@@ -1,9 +1,18 @@
-// Writing a self-extracting file: a stub program followed by an archive, byte for byte.
+// Self-extracting files: finding the stub, naming the result, and writing the stub program
+// followed by an archive, byte for byte.
 #pragma once
 
 #include <string>
 
 namespace archive {
+
+/// Full path of a stub file found by platform::SearchPath; empty when it is not found or its
+/// path does not fit the 512-byte path buffer of the original call.
+std::string FindSelfExtractorStub(const std::string& fileName);
+
+/// Where a self-extractor made from `archive` goes: its name with the extension ".EXE", in
+/// `dir` when that is not empty, else beside the archive.
+std::string SelfExtractorName(const std::string& archive, const std::string& dir);
 
 /// Writes `output` as the bytes of `stub` followed by the bytes of `archive`. The archive is
 /// opened first, then a temporary file beside `output`, then the stub; the temporary file is

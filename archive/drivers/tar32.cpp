@@ -1,7 +1,6 @@
 #include "archive/drivers/tar32.h"
 
 #include "archive/cmdopt.h"
-#include "archive/drivers/pathutil.h"
 #include "archive/drivers/sfxfile.h"
 
 namespace archive {
@@ -16,8 +15,6 @@ TDriverLibrary<9> Lib("tar32.dll", "tar/tgz/taz/bz2 形式書庫を扱うには 
                        "TarCheckArchive", "TarSetOwnerWindowEx", "TarKillOwnerWindowEx",
                        "TarGetArchiveType"});
 const TFamilyCalls<9> Tar(Lib);
-
-constexpr std::size_t kPathBufferSize = 512;
 
 }  // namespace
 
@@ -81,12 +78,10 @@ int TTar32::MakeSFX(HWND, const std::string& ArchiveName, const TArchiverOptions
   // The other place where a subclass differs: bzip2 archives cannot be made self-extracting.
   if (dynamic_cast<const TBZ232*>(this))
     throw EArchiver("BZ2 形式書庫は自己解凍形式にできません。");
-  const std::string stub = platform::SearchPath("pxselfex.exe");
-  if (stub.empty() || stub.size() >= kPathBufferSize)
+  const std::string stub = FindSelfExtractorStub("pxselfex.exe");
+  if (stub.empty())
     throw EArchiver("tar/tgz 書庫からの自己解凍書庫の作成には pxselfex.exe が必要です。");
-  std::string output = ChangeFileExt(ArchiveName, ".EXE");
-  if (!Dir.empty()) output = JoinPath(Dir, ExtractFileName(output));
-  WriteSelfExtractor(stub, ArchiveName, output);
+  WriteSelfExtractor(stub, ArchiveName, SelfExtractorName(ArchiveName, Dir));
   return 0;
 }
 

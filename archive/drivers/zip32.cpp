@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "archive/cmdopt.h"
-#include "archive/drivers/pathutil.h"
 #include "archive/drivers/sfxfile.h"
 #include "platform/mbcs.h"
 
@@ -40,7 +39,6 @@ const char* const kNoLibrary =
 const char* const kNoPacker = "ZIP 形式書庫の作成には ZIP32J.DLL または LMZIP32.DLL が必要です。";
 const char* const kNoUnpacker =
     "ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。";
-constexpr std::size_t kPathBufferSize = 512;
 
 void LoadLib() {
   UnzipLib.TryLoadLib();
@@ -267,12 +265,11 @@ int TZip32::MakeSFX(HWND Wnd, const std::string& ArchiveName, const TArchiverOpt
   if (!ZipLib.Loaded())
     throw EArchiver("ZIP 形式書庫からの自己解凍書庫作成には ZIP32J.DLL が必要です。");
   const bool win32 = Options.gw > 0;
-  const std::string stub = platform::SearchPath(win32 ? "sfx32gui.dat" : "sfx16.dat");
-  if (stub.empty() || stub.size() >= kPathBufferSize)
+  const std::string stub = FindSelfExtractorStub(win32 ? "sfx32gui.dat" : "sfx16.dat");
+  if (stub.empty())
     throw EArchiver(win32 ? "zip 書庫からのWin32自己解凍書庫の作成には sfx32gui.dat が必要です。"
                           : "zip 書庫からのDOS自己解凍書庫の作成には sfx16.dat が必要です。");
-  std::string output = ChangeFileExt(ArchiveName, ".EXE");
-  if (!Dir.empty()) output = JoinPath(Dir, ExtractFileName(output));
+  const std::string output = SelfExtractorName(ArchiveName, Dir);
   WriteSelfExtractor(stub, ArchiveName, output);
   CommandLine = "-A " + output;
   return Zip(Wnd, CommandLine, Output);
