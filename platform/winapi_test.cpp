@@ -422,12 +422,21 @@ TEST_F(PlatformTest, ShellExecuteRunsXdgOpenWithoutAShell) {
   chmod((bin / "xdg-open").c_str(), 0755);
   setenv("PATH", (bin.string() + ":/usr/bin:/bin").c_str(), 1);
 
+  // What the stand-in recorded, once it has finished writing.
+  auto opened = [&] {
+    for (int i = 0; i < 200 && !fs::exists(out); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::string got = ReadFile(out);
+    fs::remove(out);
+    return got;
+  };
   const std::string url = "https://example.invalid/a b;$(touch pwned)'\"";
   EXPECT_EQ(ShellExecute(0, "OPEN", url, "", "", SW_SHOW), 42);
-  for (int i = 0; i < 200 && !fs::exists(out); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(ReadFile(out), "1|" + url);
+  EXPECT_EQ(opened(), "1|" + url);
   EXPECT_FALSE(fs::exists(dir_ / "pwned"));
+  // A file name starting with a dash reaches xdg-open as a file, not as one of its options.
+  EXPECT_EQ(ShellExecute(0, "open", "--help", "", "", SW_SHOW), 42);
+  EXPECT_EQ(opened(), "1|./--help");
 
   setenv("PATH", (dir_ / "empty").c_str(), 1);
   EXPECT_EQ(ShellExecute(0, "OPEN", url, "", "", SW_SHOW), 2);
