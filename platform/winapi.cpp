@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <dlfcn.h>
+#include <link.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -215,7 +216,15 @@ void* GetProcAddress(HMODULE module, const char* entryName) {
     std::lock_guard lock(t.mutex);
     if (!t.loaded.count(module)) return nullptr;
   }
-  return dlsym(module, entryName);
+  void* entry = dlsym(module, entryName);
+  // dlsym also searches the libraries this one depends on; an entry counts only when the
+  // library itself exports it.
+  Dl_info where{};
+  link_map* self = nullptr;
+  if (!entry || dladdr(entry, &where) == 0 || dlinfo(module, RTLD_DI_LINKMAP, &self) != 0 ||
+      !self || !where.dli_fname || std::string(where.dli_fname) != self->l_name)
+    return nullptr;
+  return entry;
 }
 
 bool FreeLibrary(HMODULE module) {

@@ -82,6 +82,9 @@ TEST_F(PlatformTest, LibraryIsLoadedOnlyFromTrustedFolders) {
   HMODULE lib = LoadLibrary(kTestLibName);
   ASSERT_NE(lib, nullptr);
   EXPECT_EQ(GetModuleFileName(lib), (trusted / kTestLibName).string());
+  EXPECT_NE(GetProcAddress(lib, "SendFromLibrary"), nullptr);
+  // Only the library's own exports count, not those of the libraries it needs.
+  EXPECT_EQ(GetProcAddress(lib, "malloc"), nullptr);
   EXPECT_EQ(LoadLibrary("ptest32.dll"), nullptr) << "file names are exact";
   EXPECT_EQ(LoadLibrary(""), nullptr);
   EXPECT_TRUE(FreeLibrary(lib));
