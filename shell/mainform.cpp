@@ -185,8 +185,8 @@ void TMainForm::ArchiveFileProgress(TComponent*, int State, libapi::LPEXTRACTING
                                     bool&) {
   if (State == 0) Application.ProcessMessages();
   if (lpEis) {
-    const char* name = reinterpret_cast<const char*>(lpEis) + 8;
-    PForm->lblFilename->SetCaption(std::string(name, strnlen(name, 513)));
+    const auto& name = lpEis->szSourceFileName;
+    PForm->lblFilename->SetCaption(std::string(name, strnlen(name, sizeof name)));
   }
 }
 
