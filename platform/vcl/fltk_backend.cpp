@@ -154,12 +154,9 @@ class FltkBackend : public Backend {
   }
   void IconChanged() override {
     icons_.clear();
-    std::vector<const Fl_RGB_Image*> list;
-    for (const TPicture& p : Application.Icon()) {
-      if (p.Empty()) continue;
-      icons_.push_back(MakeImage(p));
-      list.push_back(icons_.back().image.get());
-    }
+    for (const TPicture& p : Application.Icon())
+      if (!p.Empty()) icons_.push_back(MakeImage(p));
+    std::vector<const Fl_RGB_Image*> list = IconImages();
     Fl_Window::default_icons(list.data(), int(list.size()));
     for (auto& [form, win] : windows_) win->icons(list.data(), int(list.size()));
   }
@@ -247,13 +244,19 @@ class FltkBackend : public Backend {
     return c;
   }
 
+  // The application's icons in the form FLTK takes them.
+  std::vector<const Fl_RGB_Image*> IconImages() const {
+    std::vector<const Fl_RGB_Image*> list;
+    for (const CachedImage& c : icons_) list.push_back(c.image.get());
+    return list;
+  }
+
   FormWindow* WindowOf(TForm& form, bool create) {
     auto it = windows_.find(&form);
     if (it != windows_.end()) return it->second;
     if (!create) return nullptr;
     auto* win = new FormWindow(*this, form);
-    std::vector<const Fl_RGB_Image*> list;
-    for (auto& c : icons_) list.push_back(c.image.get());
+    std::vector<const Fl_RGB_Image*> list = IconImages();
     if (!list.empty()) win->icons(list.data(), int(list.size()));
     windows_[&form] = win;
     return win;
