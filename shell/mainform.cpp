@@ -164,8 +164,7 @@ void TMainForm::FormCreate(TComponent*) {
       throw EInOutError("I/O error " + std::to_string(code), code);
     }
     const std::string ext = AnsiLowerCase(ExtensionOf(CurrentFile));
-    if (ext == ".lzh") ExtractArchive();
-    if (ext == ".zip" || ext == ".cab") ExtractArchive();
+    if (ext == ".lzh" || ext == ".zip" || ext == ".cab") ExtractArchive();
   }
 }
 
