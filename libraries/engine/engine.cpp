@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -338,7 +339,11 @@ Result Job::Run() {
     }
     any = true;
     entry.item.index = index++;
-    if (!Selected(req_.patterns, entry.item.name)) continue;
+    const bool chosen = req_.indices.empty()
+                            ? Selected(req_.patterns, entry.item.name)
+                            : std::binary_search(req_.indices.begin(), req_.indices.end(),
+                                                 entry.item.index);
+    if (!chosen) continue;
     switch (req_.command) {
       case Command::List:
         result_.items.push_back(entry.item);

@@ -66,6 +66,9 @@ struct Request {
   /// Names or wildcards (* ?) matched against each decoded name, its last component (a
   /// pattern without "/") and the folders holding it; "\" counts as "/". Empty: every item.
   std::vector<std::string> patterns;
+  /// When not empty, only the items at these indices (ascending, as a List of the same
+  /// archive numbered them) instead of `patterns`: exact, as no pattern can be.
+  std::vector<std::uint32_t> indices;
   bool useFolders = true;              ///< false: every file goes straight into destDir
   /// Without it nothing existing is touched: identical content is skipped, different content
   /// extracted as "name (2).ext". With it files are replaced whole (never written through).

@@ -143,7 +143,8 @@ int Library::Run(const ParsedCommand& cmd, std::string& text) {
   request.format = probed == engine::Format::Unknown ? PrimaryFormat(family_) : probed;
 
   // The engine takes "*" and "?" only; ZIP classes and LHA exclusions are settled here by
-  // listing first and passing the chosen names.
+  // listing first and passing the chosen items by index (a chosen folder's name would also
+  // select the excluded files inside it).
   bool direct = cmd.excludes.empty();
   for (const std::string& p : cmd.patterns) {
     std::string enginePattern = p;
@@ -168,9 +169,9 @@ int Library::Run(const ParsedCommand& cmd, std::string& text) {
       for (const std::string& x : cmd.excludes) {
         chosen = chosen && !WildcardMatch(x, item.name, false);
       }
-      if (chosen) request.patterns.push_back(item.name);
+      if (chosen) request.indices.push_back(item.index);
     }
-    if (request.patterns.empty()) {
+    if (request.indices.empty()) {
       text = "no item of " + cmd.archive + " was selected\n";
       return engine::kOk;
     }

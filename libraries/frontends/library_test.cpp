@@ -151,6 +151,9 @@ TEST_F(Libraries, EachLibraryExtractsWithTheLinesItsDriverSends) {
        {"readme.txt", "能力.txt", "表示.txt"}},
       {"UNLHA32.DLL", "Unlha", Fixture("lzh/lh7_level2.lzh"),
        R"(x -+ -n1 "-jx表示*" -x1  "{A}" "{D}" )", {"readme.txt", "ソフト/能力.txt"}},
+      // The folder's own entry is selected too, which must not bring the excluded file back.
+      {"UNLHA32.DLL", "Unlha", PUKONPA_TEST_SOURCE_DIR "/libraries/frontends/testdata/folder_entry.lzh",
+       R"(x -+ -n1 "-jxdocs/secret.txt" -x1  "{A}" "{D}" )", {"docs/keep.txt"}},
       {"UNARJ32J.DLL", "Unarj", Fixture("arj/method0.arj"), R"(x -+ -n1 -x1  "{A}" "{D}" )",
        kCommonSet},
       {"UNZIP32.DLL", "UnZip", Fixture("zip/utf8_flag_7zz.zip"), R"(-x --i  "{A}" "{D}" )",
