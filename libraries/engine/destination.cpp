@@ -117,6 +117,8 @@ Outcome Destination::CommitFile(const Entry& entry, const Target& target) {
       Remember(entry.item.name, target, placed);
       return Done(Outcome::Renamed, placed);
     case Placement::Identical:
+      // The file already there stands for the member, so hard links to it still work.
+      Remember(entry.item.name, target, placed);
       return Done(Outcome::Identical, placed);
     case Placement::Failed:
       break;
@@ -204,18 +206,39 @@ Outcome Destination::Hardlink(const Entry& entry, const Target& target) {
     close(srcDup);
     return o;
   }
-  std::string placed;
+  std::string placed = target.name;
   int err = EEXIST;
-  for (unsigned n = 1; n < kMaxNumbered; ++n) {
-    placed = n == 1 ? target.name : NumberedName(target.name, n);
-    // Flags 0: a link in the source position is linked itself, never followed.
-    if (linkat(srcDup, source.name.c_str(), dirfd, placed.c_str(), 0) == 0) {
-      err = 0;
-      o.kind = n == 1 ? Outcome::Placed : Outcome::Renamed;
-      break;
+  // Flags 0 to linkat: a link in the source position is linked itself, never followed.
+  if (overwrite_) {
+    // Linked under a temporary name, then renamed over whatever has the name.
+    const std::string temp = ".pukonpa-link-" + std::to_string(getpid());
+    unlinkat(dirfd, temp.c_str(), 0);
+    err = linkat(srcDup, source.name.c_str(), dirfd, temp.c_str(), 0) == 0 &&
+                  renameat(dirfd, temp.c_str(), dirfd, placed.c_str()) == 0
+              ? 0
+              : errno;
+    // rename leaves both names when they are already links of one file.
+    unlinkat(dirfd, temp.c_str(), 0);
+  } else {
+    struct stat src;
+    const bool srcKnown = fstatat(srcDup, source.name.c_str(), &src, AT_SYMLINK_NOFOLLOW) == 0;
+    for (unsigned n = 1; n < kMaxNumbered; ++n) {
+      placed = n == 1 ? target.name : NumberedName(target.name, n);
+      if (linkat(srcDup, source.name.c_str(), dirfd, placed.c_str(), 0) == 0) {
+        err = 0;
+        o.kind = n == 1 ? Outcome::Placed : Outcome::Renamed;
+        break;
+      }
+      err = errno;
+      if (err != EEXIST) break;
+      struct stat existing;
+      if (srcKnown && fstatat(dirfd, placed.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+          existing.st_dev == src.st_dev && existing.st_ino == src.st_ino) {
+        close(srcDup);
+        Remember(entry.item.name, target, placed);
+        return Done(Outcome::Identical, placed);
+      }
     }
-    err = errno;
-    if (err != EEXIST) break;
   }
   close(srcDup);
   if (err != 0) return Failed(err);

@@ -659,6 +659,23 @@ TEST(EngineExisting, IdenticalIsSkippedDifferentIsRenamedOverwriteReplaces) {
   EXPECT_TRUE(ReadFile(t / "readme.txt") == Readme());
 }
 
+TEST(EngineExisting, AHardLinkIsSkippedOrReplacedLikeItsTarget) {
+  TempDir t;
+  WriteTar(t / "hard.tar", {File("a.txt", "same\n"), Hard("b.txt", "a.txt")});
+  ASSERT_EQ(Extract(t / "hard.tar", t / "dest").code, engine::kOk);
+
+  // The target is left as identical, so the link to it is too.
+  Result r = Extract(t / "hard.tar", t / "dest");
+  EXPECT_EQ(r.code, engine::kWarnSkipped) << r.text;
+  EXPECT_EQ(r.skipped, 2u);
+
+  // With overwrite the link is replaced, never placed beside as "b (2).txt".
+  r = Extract(t / "hard.tar", t / "dest", true);
+  EXPECT_EQ(r.code, engine::kOk) << r.text;
+  EXPECT_EQ(Tree(t / "dest"), (std::vector<std::string>{"a.txt", "b.txt"}));
+  EXPECT_TRUE(fs::equivalent(t / "dest/a.txt", t / "dest/b.txt"));
+}
+
 // ---- Full disk and abort ----------------------------------------------------------------
 
 // Runs `body` in a child process and returns its exit status; the child may change limits.
