@@ -31,6 +31,19 @@ std::string MemberKey(const std::string& name) {
   return SplitTarget(name, parts, why) ? Join(parts) : name;
 }
 
+// Makes an entry by `make(tempName)`, then renames it over `name`: whatever had the name is
+// replaced whole, never written through. 0, or the errno of the failure.
+template <typename Make>
+int ReplaceWith(int dirfd, const std::string& name, Make make) {
+  const std::string temp = ".pukonpa-link-" + std::to_string(getpid());
+  unlinkat(dirfd, temp.c_str(), 0);
+  const int err =
+      make(temp) && renameat(dirfd, temp.c_str(), dirfd, name.c_str()) == 0 ? 0 : errno;
+  // rename leaves both names when they are already links of one file.
+  unlinkat(dirfd, temp.c_str(), 0);
+  return err;
+}
+
 Outcome Failed(int err) {
   Outcome o;
   o.kind = Outcome::Failed;
@@ -149,15 +162,10 @@ Outcome Destination::Symlink(const Entry& entry, const Target& target) {
   if (o.kind != Outcome::Placed) return o;
   std::string placed = target.name;
   if (overwrite_) {
-    // Made under a temporary name, then renamed over whatever has the name.
-    const std::string temp = ".pukonpa-link-" + std::to_string(getpid());
-    unlinkat(dirfd, temp.c_str(), 0);
-    if (symlinkat(link.c_str(), dirfd, temp.c_str()) != 0 ||
-        renameat(dirfd, temp.c_str(), dirfd, placed.c_str()) != 0) {
-      const int err = errno;
-      unlinkat(dirfd, temp.c_str(), 0);
-      return Failed(err);
-    }
+    const int err = ReplaceWith(dirfd, placed, [&](const std::string& temp) {
+      return symlinkat(link.c_str(), dirfd, temp.c_str()) == 0;
+    });
+    if (err != 0) return Failed(err);
   } else {
     Outcome::Kind kind = Outcome::Placed;
     for (unsigned n = 1;; ++n) {
@@ -210,15 +218,9 @@ Outcome Destination::Hardlink(const Entry& entry, const Target& target) {
   int err = EEXIST;
   // Flags 0 to linkat: a link in the source position is linked itself, never followed.
   if (overwrite_) {
-    // Linked under a temporary name, then renamed over whatever has the name.
-    const std::string temp = ".pukonpa-link-" + std::to_string(getpid());
-    unlinkat(dirfd, temp.c_str(), 0);
-    err = linkat(srcDup, source.name.c_str(), dirfd, temp.c_str(), 0) == 0 &&
-                  renameat(dirfd, temp.c_str(), dirfd, placed.c_str()) == 0
-              ? 0
-              : errno;
-    // rename leaves both names when they are already links of one file.
-    unlinkat(dirfd, temp.c_str(), 0);
+    err = ReplaceWith(dirfd, placed, [&](const std::string& temp) {
+      return linkat(srcDup, source.name.c_str(), dirfd, temp.c_str(), 0) == 0;
+    });
   } else {
     struct stat src;
     const bool srcKnown = fstatat(srcDup, source.name.c_str(), &src, AT_SYMLINK_NOFOLLOW) == 0;
