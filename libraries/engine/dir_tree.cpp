@@ -114,17 +114,18 @@ void DirTree::ApplyTimes() {
 
 mode_t DirTree::Umask() {
   mode_t value = 022;
-    if (FILE* f = std::fopen("/proc/self/status", "re")) {
-      char line[256];
-      while (std::fgets(line, sizeof line, f)) {
-        unsigned v;
-        if (std::sscanf(line, "Umask: %o", &v) == 1) {
-          value = static_cast<mode_t>(v);
-          break;
-        }
+  // Read, not set and restored with umask(), which would race with other threads.
+  if (FILE* f = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, f)) {
+      unsigned v;
+      if (std::sscanf(line, "Umask: %o", &v) == 1) {
+        value = static_cast<mode_t>(v);
+        break;
       }
-      std::fclose(f);
     }
+    std::fclose(f);
+  }
   return value;
 }
 
